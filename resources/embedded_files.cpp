@@ -1,0 +1,124 @@
+#include "resources/embedded_files.h"
+
+#include <array>
+#include <cerrno>
+#include <fcntl.h>
+#include <mutex>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "platform/debug_trace.h"
+#include "platform/temp_files.h"
+
+// The blobs of embedded_blobs.S.
+extern "C" {
+extern const std::byte kest_blob_en_xml_begin[];
+extern const std::byte kest_blob_en_xml_end[];
+extern const std::byte kest_blob_seven_zip_exe_begin[];
+extern const std::byte kest_blob_seven_zip_exe_end[];
+extern const std::byte kest_blob_seven_zip_dll_begin[];
+extern const std::byte kest_blob_seven_zip_dll_end[];
+}
+
+namespace kest {
+namespace {
+
+struct Resource {
+  std::string_view type;
+  int id;
+  const std::byte* begin;
+  const std::byte* end;
+};
+
+const std::array<Resource, 3>& Resources() {
+  static const std::array<Resource, 3> resources = {{
+      {"XML", 155, kest_blob_en_xml_begin, kest_blob_en_xml_end},
+      {"EXE", 140, kest_blob_seven_zip_exe_begin, kest_blob_seven_zip_exe_end},
+      {"DLL", 208, kest_blob_seven_zip_dll_begin, kest_blob_seven_zip_dll_end},
+  }};
+  return resources;
+}
+
+std::mutex g_paths_mutex;
+std::string g_en_xml_path;
+std::string g_seven_zip_exe_path;
+std::string g_seven_zip_dll_path;
+
+std::string ReadPath(const std::string& path) {
+  std::lock_guard lock(g_paths_mutex);
+  return path;
+}
+
+void WritePath(std::string& path, const std::string& value) {
+  std::lock_guard lock(g_paths_mutex);
+  path = value;
+}
+
+bool WriteAll(int fd, std::span<const std::byte> bytes) {
+  size_t written = 0;
+  while (written < bytes.size()) {
+    ssize_t n = ::write(fd, bytes.data() + written, bytes.size() - written);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    written += static_cast<size_t>(n);
+  }
+  return true;
+}
+
+}  // namespace
+
+std::span<const std::byte> FindEmbeddedResource(std::string_view type, int id) {
+  for (const Resource& r : Resources()) {
+    if (r.type == type && r.id == id) {
+      return {r.begin, static_cast<size_t>(r.end - r.begin)};
+    }
+  }
+  return {};
+}
+
+std::string WriteEmbeddedResource(std::string_view type, int id, const std::string& fileName) {
+  std::span<const std::byte> bytes = FindEmbeddedResource(type, id);
+  if (bytes.empty() || fileName.empty() || fileName.find('/') != std::string::npos) return {};
+  std::string path = platform::TempFolder() + fileName;
+  // The new bytes go to a fresh name beside the target and replace it with one rename: another
+  // instance that runs the tool or loads the library at this moment sees either the old file or
+  // the new one, never a half-written one. No fsync: every start writes the files again, so a
+  // file cut short by a power failure is mended by the next start.
+  std::string temp = path + ".XXXXXX";
+  int fd = ::mkostemp(temp.data(), O_CLOEXEC);
+  if (fd < 0) {
+    KEST_TRACE("embedded %s %d: cannot create %s\r\n", std::string(type).c_str(), id,
+               temp.c_str());
+    return {};
+  }
+  // The tool must be executable; the library is mapped by dlopen, which needs read access only.
+  mode_t mode = type == "EXE" ? 0755 : 0644;
+  bool ok = WriteAll(fd, bytes) && ::fchmod(fd, mode) == 0;
+  ok = ::close(fd) == 0 && ok;
+  if (ok) ok = ::rename(temp.c_str(), path.c_str()) == 0;
+  if (!ok) {
+    KEST_TRACE("embedded %s %d: cannot write %s\r\n", std::string(type).c_str(), id,
+               path.c_str());
+    ::unlink(temp.c_str());
+    return {};
+  }
+  return path;
+}
+
+void ExtractEmbeddedFiles() {
+  // A file that cannot be written leaves its path empty rather than pointing at whatever sits
+  // at that name: in a shared /tmp that may be another user's file, and the library is loaded
+  // into this process.
+  SetEnXmlPath(WriteEmbeddedResource("XML", 155, "en.xml"));
+  SetSevenZipExePath(WriteEmbeddedResource("EXE", 140, "7z"));
+  SetSevenZipDllPath(WriteEmbeddedResource("DLL", 208, "7z.so"));
+}
+
+std::string EnXmlPath() { return ReadPath(g_en_xml_path); }
+std::string SevenZipExePath() { return ReadPath(g_seven_zip_exe_path); }
+std::string SevenZipDllPath() { return ReadPath(g_seven_zip_dll_path); }
+void SetEnXmlPath(const std::string& path) { WritePath(g_en_xml_path, path); }
+void SetSevenZipExePath(const std::string& path) { WritePath(g_seven_zip_exe_path, path); }
+void SetSevenZipDllPath(const std::string& path) { WritePath(g_seven_zip_dll_path, path); }
+
+}  // namespace kest
