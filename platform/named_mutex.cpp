@@ -31,7 +31,8 @@ NamedMutex& NamedMutex::operator=(NamedMutex&& other) noexcept {
 
 NamedMutex::Outcome NamedMutex::Create(std::string_view name) {
   Close();
-  int fd = ::open(NamedMutexPath(name).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  // O_NOFOLLOW: in the shared /tmp another user could plant a symbolic link under our name.
+  int fd = ::open(NamedMutexPath(name).c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
   if (fd < 0) return Outcome::Failed;
   while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
     if (errno == EINTR) continue;

@@ -40,6 +40,11 @@ std::vector<char*> MakeArgv(const std::vector<std::string>& argv) {
   sigset_t none;
   sigemptyset(&none);
   ::sigprocmask(SIG_SETMASK, &none, nullptr);
+  // An ignored SIGPIPE survives exec (libcurl users ignore it); the started tool expects the
+  // default, which ends it quietly when its reader goes away.
+  struct sigaction action {};
+  action.sa_handler = SIG_DFL;
+  ::sigaction(SIGPIPE, &action, nullptr);
   ::execvp(argv[0], argv);
   int error = errno;
   ssize_t ignored = ::write(report, &error, sizeof error);
@@ -83,7 +88,13 @@ Status StartDetached(const std::vector<std::string>& argv) {
     ::close(pipe[0]);
     ::setsid();
     pid_t child = ::fork();
-    if (child < 0) ::_exit(126);
+    if (child < 0) {
+      // Without this report the parent would read end-of-file and take it for a started program.
+      int error = errno;
+      ssize_t ignored = ::write(pipe[1], &error, sizeof error);
+      (void)ignored;
+      ::_exit(126);
+    }
     if (child == 0) ExecChild(args.data(), pipe[1], true);
     ::_exit(0);  // the program is now an orphan that init reaps
   }

@@ -24,7 +24,7 @@ std::string CreateUniqueTempFile(const std::string& folder, std::string_view pre
   if (folder.empty()) return {};
   std::string path = folder;
   if (path.back() != '/') path += '/';
-  path += prefix.substr(0, 3);
+  for (char c : prefix.substr(0, 3)) path += c == '/' ? '_' : c;  // the name stays in `folder`
   path += "XXXXXX.tmp";
   int fd = ::mkostemps(path.data(), 4, O_CLOEXEC);
   if (fd < 0) return {};
