@@ -5,9 +5,12 @@
 namespace kest::cli {
 
 // Each command's definition, from its own file.
+extern const Command kInstallCommand;
 
 std::span<const Command> AllCommands() {
-  static const std::array<Command, 0> commands = {};
+  static const Command commands[] = {
+      kInstallCommand,
+  };
   return commands;
 }
 
