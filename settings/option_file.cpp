@@ -225,18 +225,25 @@ bool SaveLoginOptions(bool remember, const std::string& account, const std::stri
   return ReplaceFileAtomically(path, out);
 }
 
-std::string GetServerHost() {
-  return ReadValue("SERVER", "host", kDefaultServerHost, kServerValueMax);
+namespace {
+
+// An empty server value ("host=" left behind by hand) counts as absent: a base URL of "http://"
+// alone, or an empty one, would send every request nowhere.
+std::string ServerValue(const std::string& key, const std::string& fallback) {
+  std::string value = ReadValue("SERVER", key, fallback, kServerValueMax);
+  return Trim(value).empty() ? CutToCharacters(fallback, kServerValueMax) : value;
 }
+
+}  // namespace
+
+std::string GetServerHost() { return ServerValue("host", kDefaultServerHost); }
 
 std::string GetServerUrl() {
   {
     std::lock_guard lock(g_mutex);
     if (!g_server_url.empty()) return g_server_url;
   }
-  std::string fallback = "http://" + GetServerHost();
-  std::string url = ReadValue("SERVER", "http", CutToCharacters(fallback, kServerValueMax),
-                              kServerValueMax);
+  std::string url = ServerValue("http", "http://" + GetServerHost());
   std::lock_guard lock(g_mutex);
   if (g_server_url.empty()) g_server_url = url;
   return g_server_url;
