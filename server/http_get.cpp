@@ -92,9 +92,14 @@ size_t OnBody(char* data, size_t size, size_t count, void* user) {
   size_t n = size * count;
   if (t.resuming && !t.checked_answer) {
     t.checked_answer = true;
-    if (t.status == 206 && t.has_range_start && t.range_start == t.written) {
-      // the rest of the body follows the bytes we have
-    } else if (t.status == 200) {
+    // Judged by Content-Range rather than by the status: some servers send the range they
+    // were asked for with a plain 200.
+    if (t.has_range_start) {
+      if (t.range_start != t.written) {
+        t.restart = true;
+        return 0;
+      }
+    } else if (t.status == 200) {  // the whole body: it replaces what we have
       if (!StartOver(t)) {
         t.write_failed = true;
         return 0;
@@ -174,13 +179,17 @@ HttpGetResult Fetch(const std::string& url, const std::string& target_path,
   HttpGetResult result = HttpGetResult::kFailed;
   for (;;) {
     t.checked_answer = false;
-    t.paused = t.restart = false;
+    t.paused = t.restart = t.has_range_start = false;
+    t.status = 0;
     Configure(curl, url, headers, t, limits);
     CURLcode code = curl_easy_perform(curl);
     if (code == CURLE_OK && !t.restart) {
-      if (t.resuming && !t.checked_answer && t.status != 206 && t.status != 200) {
-        t.restart = true;  // an empty answer to the range request: not the rest of our file
-      } else {
+      if (t.resuming && !t.checked_answer && !t.has_range_start) {
+        // An empty answer to the range request: an empty whole body (200) replaces ours;
+        // anything else (416) is not the rest of our file.
+        t.restart = t.status != 200 || !StartOver(t);
+      }
+      if (!t.restart) {
         result = OpenTarget(t) ? HttpGetResult::kOk : HttpGetResult::kFailed;
         break;
       }

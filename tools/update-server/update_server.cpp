@@ -200,6 +200,11 @@ size_t UpdateServer::RequestCount(std::string_view endpoint) const {
                                            [&](const auto& r) { return r.endpoint == endpoint; }));
 }
 
+size_t UpdateServer::BrokenTransfers() const {
+  std::lock_guard lock(mutex_);
+  return broken_transfers_;
+}
+
 void UpdateServer::ClearRequests() {
   std::lock_guard lock(mutex_);
   requests_.clear();
@@ -235,12 +240,15 @@ void UpdateServer::Handle(const httplib::Request& req, httplib::Response& res,
   {
     std::lock_guard lock(mutex_);
     if (requests_.size() >= kMaxRecords) requests_.clear();
-    requests_.push_back({endpoint, req.target, req.get_header_value("Range")});
+    requests_.push_back({endpoint, req.target, req.get_header_value("Range"),
+                         req.get_header_value("User-Agent"), req.get_header_value("Accept")});
   }
   std::vector<Fault> faults = FaultsFor(endpoint);
   Fault fault;
   if (Has(faults, FaultKind::kDrop)) {
     DropConnection(req);
+    std::lock_guard lock(mutex_);
+    ++broken_transfers_;
     return;
   }
   if (Has(faults, FaultKind::kDelay, &fault) && !SleepUnlessStopping(fault.arg)) return;
@@ -299,7 +307,8 @@ void UpdateServer::Handle(const httplib::Request& req, httplib::Response& res,
 void UpdateServer::Send(const httplib::Request&, httplib::Response& res, int status,
                         const std::string& type, std::shared_ptr<const std::string> body,
                         int fd, size_t size, const std::vector<Fault>& faults) {
-  res.status = status;
+  // A 200 is left to the library, which makes it a 206 when it answers a Range request.
+  if (status != 200) res.status = status;
   if (body) size = body->size();
   if (size == 0) {
     if (fd >= 0) ::close(fd);
@@ -328,7 +337,8 @@ void UpdateServer::Send(const httplib::Request&, httplib::Response& res, int sta
   if (fd >= 0) state->buffer.resize(kChunkBytes);
 
   res.set_content_provider(
-      size, type, [this, state](size_t offset, size_t length, httplib::DataSink& sink) {
+      size, type,
+      [this, state](size_t offset, size_t length, httplib::DataSink& sink) {
         State& s = *state;
         if (!s.started) {
           s.started = true;
@@ -359,6 +369,11 @@ void UpdateServer::Send(const httplib::Request&, httplib::Response& res, int sta
           return false;
         }
         return true;
+      },
+      [this](bool success) {
+        if (success) return;
+        std::lock_guard lock(mutex_);
+        ++broken_transfers_;
       });
 }
 

@@ -32,6 +32,8 @@ struct RequestRecord {
   std::string endpoint;  // "login", ..., "files", or "" for anything else
   std::string target;    // path and raw query, as sent
   std::string range;     // the Range header, empty when none
+  std::string user_agent;
+  std::string accept;
 };
 
 class UpdateServer final {
@@ -63,6 +65,9 @@ class UpdateServer final {
   std::vector<RequestRecord> Requests() const;
   size_t RequestCount(std::string_view endpoint) const;
   void ClearRequests();
+  // Answers whose body could not be sent completely (the client went away, or a truncate or
+  // drop fault): a test waits on it to know that a client has given up its connection.
+  size_t BrokenTransfers() const;
 
   Catalogue& catalogue() { return catalogue_; }
 
@@ -87,6 +92,7 @@ class UpdateServer final {
   std::map<std::string, std::vector<Fault>> faults_;
   std::function<void(const std::string&)> log_;
   std::vector<RequestRecord> requests_;
+  size_t broken_transfers_ = 0;
 };
 
 }  // namespace kest::update_server
