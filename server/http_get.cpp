@@ -204,7 +204,9 @@ HttpGetResult Fetch(const std::string& url, const std::string& target_path,
       continue;
     }
     if (t.too_large) result = HttpGetResult::kTooLarge;
-    KEST_TRACE("HttpGetToFile %s: %s\r\n", url.c_str(), curl_easy_strerror(code));
+    // Without the query: it may carry a password.
+    KEST_TRACE("HttpGetToFile %s: %s\r\n", url.substr(0, url.find('?')).c_str(),
+               curl_easy_strerror(code));
     break;
   }
   if (t.fd >= 0 && ::close(t.fd) != 0 && result == HttpGetResult::kOk) {
