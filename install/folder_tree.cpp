@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cerrno>
 #include <cstring>
+#include <string_view>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -179,16 +180,16 @@ void DeleteContentAt(int folder_fd) {
 }
 
 // "a/b/c/" -> parent "a/b", name "c"; "c" -> ".", "c"; "/c" -> "/", "c".
-void SplitLast(std::string path, std::string* parent, std::string* name) {
-  while (path.size() > 1 && path.back() == '/') path.pop_back();
-  size_t slash = path.rfind('/');
-  if (slash == std::string::npos) {
-    *parent = ".";
-    *name = path;
-  } else {
-    *parent = slash == 0 ? "/" : path.substr(0, slash);
-    *name = path.substr(slash + 1);
-  }
+void SplitLast(const std::string& path, std::string* parent, std::string* name) {
+  std::string_view view(path);
+  while (view.size() > 1 && view.back() == '/') view.remove_suffix(1);
+  size_t slash = view.rfind('/');
+  std::string_view parent_view = slash == std::string_view::npos ? std::string_view(".")
+                                 : slash == 0                    ? view.substr(0, 1)
+                                                                 : view.substr(0, slash);
+  parent->assign(parent_view.begin(), parent_view.end());
+  std::string_view name_view = slash == std::string_view::npos ? view : view.substr(slash + 1);
+  name->assign(name_view.begin(), name_view.end());
 }
 
 }  // namespace

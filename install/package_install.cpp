@@ -120,7 +120,7 @@ bool UnpackArchiveMember(int package_fd, uint64_t offset, uint64_t size,
 }
 
 bool WriteFileMember(int package_fd, uint64_t offset, uint64_t size, int folder_fd,
-                     const std::string& folder, const std::string& name) {
+                     [[maybe_unused]] const std::string& folder, const std::string& name) {
   KEST_TRACE("saveFile:%s/%s\r\n", folder.c_str(), name.c_str());
   // Replace whatever file or link has that name (a read-only file too) without following a
   // link; a folder of that name fails.

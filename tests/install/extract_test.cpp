@@ -104,7 +104,8 @@ TEST_F(ExtractTest, ItemsHoldingBackslashesAreUnpackedIntoFolders) {
 }
 
 TEST_F(ExtractTest, UnicodeNamesAndPathsBeyondThePathLimitArriveIntact) {
-  const std::string name = "Größe_日本語_한국어_😀.txt";  // 😀 travels as a surrogate pair
+  // The last character lies outside the BMP: it travels as a surrogate pair.
+  const std::string name = "Größe_日本語_한국어_😀.txt";
   std::string long_part(200, 'd');
   WriteFile(src() + "/" + long_part + "/" + name, "unicode");
   Make7z(archive(), src());
@@ -277,7 +278,8 @@ TEST_F(ExtractTest, APausedExtractionWaitsAndThenCompletesTheFiles) {
 
   WorkGate().Close();
   ::testing::internal::CaptureStdout();
-  auto done = std::async(std::launch::async, [&] { return Extract7ZWithLibrary(archive(), out()); });
+  auto done =
+      std::async(std::launch::async, [&] { return Extract7ZWithLibrary(archive(), out()); });
   // While the gate is closed the extraction cannot finish, however fast the machine.
   EXPECT_EQ(done.wait_for(std::chrono::milliseconds(300)), std::future_status::timeout);
   WorkGate().Open();
