@@ -222,6 +222,18 @@ TEST_F(ExtractTest, ALinkStoredInTheArchiveComesOutAsAPlainFile) {
   EXPECT_EQ(ReadFile(out() + "/link"), "/etc/passwd");
 }
 
+// The classic: a stored link "l" -> ../outside, then an item "l/x" meant to land through it.
+TEST_F(ExtractTest, AStoredLinkFollowedByAnItemThroughItWritesNothingOutside) {
+  fs::create_directories(dir_ / "outside");
+  fs::create_directories(dir_ / "links");
+  fs::create_symlink("../outside", dir_ / "links/l");
+  Make7z(archive(), dir_ / "links", {"-snl"});
+  WriteFile(dir_ / "through/l/x", "pwned");
+  Make7z(archive(), dir_ / "through");  // adds "l/x" to the same archive
+  EXPECT_FALSE(Extract(out()));
+  EXPECT_EQ(CountEntries(dir_ / "outside"), 0u);
+}
+
 TEST_F(ExtractTest, AFolderInTheWayOfAFileStopsTheExtraction) {
   WriteFile(src() + "/name", "file");
   Make7z(archive(), src());

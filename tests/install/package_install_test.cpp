@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "install/package_install.h"
+#include "tests/support/sized_mount.h"
 #include "tests/install/install_test_env.h"
 
 namespace kest::test {
@@ -163,6 +164,47 @@ TEST_F(PackageInstallTest, AMemberThatCannotBeWrittenOrUnpackedFailsTheInstallat
   DamageItemData(dir_ / "damaged.7z", payload);
   WriteContainer(package(), {{"damaged.7z", ReadFile(dir_ / "damaged.7z")}});
   EXPECT_EQ(Install(), 0);
+}
+
+// Archive members go to the console tool, which strips "../" and refuses links leading out.
+TEST_F(PackageInstallTest, HostileArchiveMembersWriteNothingOutsideTheTarget) {
+  WriteFile(dir_ / "work/sub/inner.txt", "inner");
+  WriteFile(dir_ / "work/evil.txt", "evil");
+  Make7zWithPaths(dir_ / "climb.7z", dir_ / "work/sub", {"inner.txt", "../evil.txt"});
+  fs::create_directories(dir_ / "links");
+  fs::create_symlink("../outside", dir_ / "links/l");
+  Make7z(dir_ / "link.7z", dir_ / "links", {"-snl"});
+  WriteFile(dir_ / "through/l/x", "pwned");
+  Make7z(dir_ / "link.7z", dir_ / "through");
+  fs::create_directories(target());
+  fs::create_directories(dir_ / "outside");
+
+  WriteContainer(package(), {{"upbase.exe", "MZ"}, {"climb.7z", ReadFile(dir_ / "climb.7z")}});
+  Install();
+  EXPECT_EQ(ReadFile(target() + "/inner.txt"), "inner");
+  EXPECT_FALSE(Exists(dir_ / "evil.txt"));
+  WriteContainer(package(), {{"upbase.exe", "MZ"}, {"link.7z", ReadFile(dir_ / "link.7z")}});
+  EXPECT_EQ(Install(), 0);  // the tool reports the refused item
+  EXPECT_EQ(CountEntries(dir_ / "outside"), 0u);
+}
+
+TEST_F(PackageInstallTest, AFullDiskFailsTheInstallationWithoutPartialMembers) {
+  SizedMount disk(1 << 20);
+  if (!disk.mounted()) GTEST_SKIP() << disk.reason();
+  std::string big(2 << 20, 'b');
+  WriteContainer(package(), {{"small.txt", "fits"}, {"big.dat", big}});
+  EXPECT_EQ(Install7Z(package(), disk.path()), 0);
+  EXPECT_EQ(ReadFile(disk.path() + "/small.txt"), "fits");
+  EXPECT_FALSE(Exists(disk.path() + "/big.dat"));
+
+  // The same through the library: a stored item that does not fit.
+  std::string folder = dir_ / "big-src";
+  WriteFile(folder + "/big.dat", big);
+  fs::remove(package());
+  Make7z(package(), folder, {"-mx0"});
+  ::testing::internal::CaptureStdout();
+  EXPECT_EQ(Install7Z(package(), disk.path() + "/lib"), 0);
+  ::testing::internal::GetCapturedStdout();
 }
 
 TEST_F(PackageInstallTest, LargeMembersArriveWholeThroughTheBoundedCopy) {
