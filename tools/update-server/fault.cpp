@@ -49,8 +49,9 @@ std::string FaultText(const Fault& fault) {
   for (const KindName& k : kKinds) {
     if (k.kind != fault.kind) continue;
     std::string text(k.name);
-    if (k.kind == FaultKind::kBody) text += ":" + fault.text;
-    if (k.needs_number) text += ":" + std::to_string(fault.arg);
+    // Appended piece by piece: GCC 12 at -O3 warns falsely (-Wrestrict) on ":" + string.
+    if (k.kind == FaultKind::kBody) text.append(":").append(fault.text);
+    if (k.needs_number) text.append(":").append(std::to_string(fault.arg));
     return text;
   }
   return "?";
