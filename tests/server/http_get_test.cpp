@@ -1,7 +1,13 @@
 // HttpGetToFile against the stand-in server: whole bodies, bodies of error pages, broken and
 // stalled transfers, and pausing in the middle of a package.
 
+#include <arpa/inet.h>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <chrono>
@@ -90,6 +96,41 @@ TEST_F(HttpGetTest, StalledServerEndsAtTheStallLimit) {
   SetHttpLimits({.connect_timeout_seconds = 5, .stall_seconds = 1, .stall_bytes_per_second = 1});
   server_.SetFault("files", "delay:600000");  // says nothing for ten minutes
   EXPECT_FALSE(HttpGetToFile(BigUrl(), out_ / "t"));
+}
+
+// A port whose listen queue is full: the kernel drops further connection requests, so a
+// client's connect never completes. Returns the port, or 0 when the queue would not fill.
+int PortThatNeverConnects(std::vector<int>& sockets) {
+  int listener = ::socket(AF_INET, SOCK_STREAM, 0);
+  sockets.push_back(listener);
+  sockaddr_in addr{};
+  addr.sin_family = AF_INET;
+  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t len = sizeof addr;
+  if (::bind(listener, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
+      ::listen(listener, 0) != 0 ||
+      ::getsockname(listener, reinterpret_cast<sockaddr*>(&addr), &len) != 0) {
+    return 0;
+  }
+  for (int i = 0; i < 16; ++i) {  // fill the queue until a connect stays pending
+    int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
+    sockets.push_back(fd);
+    if (::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0) continue;
+    pollfd p{fd, POLLOUT, 0};
+    if (errno == EINPROGRESS && ::poll(&p, 1, 500) == 0) return ntohs(addr.sin_port);
+  }
+  return 0;
+}
+
+TEST_F(HttpGetTest, ConnectionThatNeverStandsEndsAtTheConnectLimit) {
+  std::vector<int> sockets;
+  int port = PortThatNeverConnects(sockets);
+  if (port == 0) GTEST_SKIP() << "the listen queue of a loopback port did not fill up";
+  SetHttpLimits({.connect_timeout_seconds = 1, .stall_seconds = 60, .stall_bytes_per_second = 1});
+  std::string target = out_ / "t";
+  EXPECT_FALSE(HttpGetToFile("http://127.0.0.1:" + std::to_string(port) + "/x", target));
+  EXPECT_FALSE(test::Exists(target));
+  for (int fd : sockets) ::close(fd);
 }
 
 // Pauses a slow download once part of it is on disk, waits until the client has given up its

@@ -18,8 +18,8 @@ pack() {
 mkdir -p "$out/packages" "$out/config" "$out/custom/KS0100001"
 
 # Car kinds: CarDB/<path>/<version>/ with the data file of the package's language.
-for spec in AUDI:V10.15:en AUDI:V10.20:en AUDI:V10.20:de BMW:V5.00:en; do
-  IFS=: read -r kind version lang <<<"$spec"
+for entry in AUDI:V10.15:en AUDI:V10.20:en AUDI:V10.20:de BMW:V5.00:en; do
+  IFS=: read -r kind version lang <<<"$entry"
   rm -rf "$work/src" && mkdir -p "$work/src/CarDB/$kind/$version"
   printf '%s %s diagnostic data (%s)\n' "$kind" "$version" "$lang" \
     >"$work/src/CarDB/$kind/$version/data.$lang"
@@ -28,8 +28,8 @@ for spec in AUDI:V10.15:en AUDI:V10.20:en AUDI:V10.20:de BMW:V5.00:en; do
 done
 
 # Product items: the scanner's own programs under sys/.
-for spec in system:V1.00 system:V1.10 ecudata:V2.00; do
-  IFS=: read -r name version <<<"$spec"
+for entry in system:V1.00 system:V1.10 ecudata:V2.00; do
+  IFS=: read -r name version <<<"$entry"
   rm -rf "$work/src" && mkdir -p "$work/src/sys/$name"
   printf '%s %s\n' "$name" "$version" >"$work/src/sys/$name/version.txt"
   pack "${name}_${version}.7z" sys
