@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <linux/close_range.h>
 #include <signal.h>
+#include <string_view>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -138,7 +139,14 @@ std::string ProgramPath() {
   char buffer[PATH_MAX + 1];
   ssize_t n = ::readlink("/proc/self/exe", buffer, PATH_MAX);
   if (n <= 0) return {};
-  return std::string(buffer, static_cast<size_t>(n));
+  std::string path(buffer, static_cast<size_t>(n));
+  // The kernel appends " (deleted)" once the file has been replaced or removed under the
+  // running program; the path it names is still the program's place.
+  constexpr std::string_view kDeleted = " (deleted)";
+  if (path.size() > kDeleted.size() && path.ends_with(kDeleted) && ::access(path.c_str(), F_OK)) {
+    path.resize(path.size() - kDeleted.size());
+  }
+  return path;
 }
 
 std::string ProgramFolder() {
