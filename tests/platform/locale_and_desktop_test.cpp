@@ -75,7 +75,7 @@ TEST(ParseDesktopDir, ReadsTheDesktopEntryOfUserDirs) {
       {"unclosed quote", "XDG_DESKTOP_DIR=\"$HOME/Desk\n", std::nullopt},
       {"$HOMEX is no home", "XDG_DESKTOP_DIR=\"$HOMEX/d\"\n", std::nullopt},
       {"empty file", "", std::nullopt},
-      {"binary garbage", std::string("\0\xff\nXDG_DESKTOP_DIR\n", 20), std::nullopt},
+      {"binary garbage", std::string("\0\xff\nXDG_DESKTOP_DIR\n", 19), std::nullopt},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(ParseDesktopDir(c.text, home), c.desktop) << c.what;
