@@ -1,0 +1,28 @@
+#pragma once
+// Dialog units: the pages are laid out in the coordinates of their dialog templates, where a
+// horizontal unit is a quarter and a vertical unit an eighth of the dialog font's average
+// character cell. The dialog font of the templates is 6 x 13 pixels on a 96-dpi screen.
+
+#include <QRect>
+#include <QSize>
+
+namespace kest::ui {
+
+inline constexpr int kDluBaseX = 6;
+inline constexpr int kDluBaseY = 13;
+
+inline int DluToPixelsX(int units) { return units * kDluBaseX / 4; }
+inline int DluToPixelsY(int units) { return units * kDluBaseY / 8; }
+
+// A template rectangle (left, top, width, height in dialog units) in pixels.
+inline QRect DluRect(int left, int top, int width, int height) {
+  int x = DluToPixelsX(left);
+  int y = DluToPixelsY(top);
+  return QRect(x, y, DluToPixelsX(left + width) - x, DluToPixelsY(top + height) - y);
+}
+
+inline QSize DluSize(int width, int height) {
+  return QSize(DluToPixelsX(width), DluToPixelsY(height));
+}
+
+}  // namespace kest::ui

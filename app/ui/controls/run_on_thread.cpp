@@ -1,0 +1,25 @@
+#include "app/ui/controls/run_on_thread.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QThread>
+
+namespace kest::ui {
+
+bool RunOnThreadAndWait(QObject* context, const std::function<void()>& fn) {
+  if (!context) return false;
+  if (QThread::currentThread() == context->thread()) {
+    fn();
+    return true;
+  }
+  return QMetaObject::invokeMethod(context, fn, Qt::BlockingQueuedConnection);
+}
+
+void WaitServingReports(QThread* thread) {
+  if (!thread || thread == QThread::currentThread()) return;
+  while (!thread->wait(QDeadlineTimer(20))) {
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+  }
+}
+
+}  // namespace kest::ui
