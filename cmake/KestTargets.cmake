@@ -55,9 +55,16 @@ function(kest_gtest name)
   add_executable(${name} ${ARG_SOURCES})
   kest_apply_common(${name})
   target_link_libraries(${name} PRIVATE GTest::gtest_main GTest::gmock ${ARG_DEPENDS})
-  gtest_discover_tests(${name}
-    DISCOVERY_TIMEOUT 60
-    PROPERTIES ENVIRONMENT "${ARG_ENVIRONMENT}" LABELS "${ARG_LABELS}" TIMEOUT 300)
+  # An empty property value would vanish from the list and shift every pair after it, so only
+  # the properties that were given are passed on.
+  set(properties TIMEOUT 300)
+  if(ARG_ENVIRONMENT)
+    list(APPEND properties ENVIRONMENT "${ARG_ENVIRONMENT}")
+  endif()
+  if(ARG_LABELS)
+    list(APPEND properties LABELS "${ARG_LABELS}")
+  endif()
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES ${properties})
 endfunction()
 
 # kest_qtest(NAME SOURCES ... [DEPENDS ...]): a QtTest program, run on the offscreen platform.

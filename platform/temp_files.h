@@ -6,8 +6,9 @@
 
 namespace kest::platform {
 
-// $TMPDIR when it names a folder, else /tmp; always with a trailing "/". Read at every call, as
-// the system's temporary path is.
+// The user's temporary folder: $TMPDIR when it names a folder, else /tmp/kest-UID (made on first
+// use, readable by its owner only; plain /tmp only if that folder cannot be ours). Always with a
+// trailing "/". Read at every call, as the system's temporary path is.
 std::string TempFolder();
 
 // Creates an empty file with a unique name in `folder` and returns its full path; the name

@@ -58,16 +58,21 @@ TEST(FileAttributes, ReadOnlyIsSetAndClearedOnRealFiles) {
   EXPECT_FALSE(ClearReadOnly(dir / "missing"));
 }
 
-TEST(TempFolder, IsTmpdirWhenItNamesAFolderElseTmp) {
+TEST(TempFolder, IsTmpdirWhenItNamesAFolderElseTheUsersOwnFolder) {
+  const std::string own = "/tmp/kest-" + std::to_string(::getuid()) + "/";
   test::TempDir dir;
   ::setenv("TMPDIR", dir.path().c_str(), 1);
   EXPECT_EQ(TempFolder(), dir.path() + "/");
   ::setenv("TMPDIR", (dir.path() + "/").c_str(), 1);
   EXPECT_EQ(TempFolder(), dir.path() + "/");
   ::setenv("TMPDIR", (dir / "missing").c_str(), 1);
-  EXPECT_EQ(TempFolder(), "/tmp/");
+  EXPECT_EQ(TempFolder(), own);
   ::unsetenv("TMPDIR");
-  EXPECT_EQ(TempFolder(), "/tmp/");
+  EXPECT_EQ(TempFolder(), own);
+  struct stat st {};
+  ASSERT_EQ(::lstat(own.c_str(), &st), 0);
+  EXPECT_TRUE(S_ISDIR(st.st_mode));
+  EXPECT_EQ(st.st_mode & 0777, 0700u);  // others can neither read nor plant files there
 }
 
 TEST(CreateUniqueTempFile, MakesAnEmptyFileNamedAfterThePrefix) {
