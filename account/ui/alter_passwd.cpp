@@ -2,7 +2,6 @@
 
 #include <QLabel>
 #include <QLineEdit>
-#include <QPainter>
 #include <QPushButton>
 
 #include <algorithm>
@@ -38,11 +37,11 @@ CAlterPasswd::CAlterPasswd(QWidget* parent, CMainWindowLink& mainWindow)
   setObjectName("page168");
   resize(DluSize(582, 308));
 
-  serial_label_ = new QLabel(QStringLiteral("SN"), this);
-  serial_label_->setGeometry(DluRect(196, 61, 60, 13));
-  serial_label_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
   serial_box_ = new CComboCompletion(this);
   serial_box_->setGeometry(DluRect(258, 60, 112, 18));
+  serial_label_ = new QLabel(QStringLiteral("SN"), this);
+  serial_label_->setGeometry(LabelBeside(DluRect(196, 61, 60, 13), serial_box_->geometry()));
+  serial_label_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
   serial_box_->setEnabled(false);
   old_edit_ = AddPasswordField(old_label_, "oldcode", 89, 92);
   new_edit_ = AddPasswordField(new_label_, "newcode", 118, 121);
@@ -59,11 +58,11 @@ CAlterPasswd::CAlterPasswd(QWidget* parent, CMainWindowLink& mainWindow)
 
 QLineEdit* CAlterPasswd::AddPasswordField(QLabel*& label, const char* captionKey, int top,
                                           int labelTop) {
-  label = new QLabel(Tr(captionKey), this);
-  label->setGeometry(DluRect(196, labelTop, 60, 13));
-  label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
   auto* edit = new QLineEdit(this);
   edit->setGeometry(DluRect(258, top, 112, 18));
+  label = new QLabel(Tr(captionKey), this);
+  label->setGeometry(LabelBeside(DluRect(196, labelTop, 60, 13), edit->geometry()));
+  label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
   edit->setEchoMode(QLineEdit::Password);
   return edit;
 }
@@ -146,14 +145,8 @@ void CAlterPasswd::ChangeCommand() {
 }
 
 void CAlterPasswd::paintEvent(QPaintEvent*) {
-  QRect form = serial_label_->geometry().united(change_button_->geometry());
-  form = form.united(serial_box_->geometry());
-  QRect panel = form.adjusted(-48, -40, 48, 40);
-  QPainter p(this);
-  p.setRenderHint(QPainter::Antialiasing, true);
-  p.setPen(QPen(kPanelBorder, 1));
-  p.setBrush(kPanelBackground);
-  p.drawRoundedRect(QRectF(panel).adjusted(0.5, 0.5, -0.5, -0.5), 8, 8);
+  QRect form = serial_label_->geometry().united(serial_box_->geometry());
+  PaintFormPanel(this, form.united(change_button_->geometry()), 48, 40);
 }
 
 }  // namespace kest::ui

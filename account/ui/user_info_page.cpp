@@ -2,7 +2,6 @@
 
 #include <QLabel>
 #include <QLineEdit>
-#include <QPainter>
 #include <QPushButton>
 
 #include "app/kest_helper_app.h"
@@ -43,11 +42,11 @@ CUserInfo::CUserInfo(QWidget* parent) : QWidget(parent) {
 }
 
 QLineEdit* CUserInfo::AddField(QLabel*& label, const char* captionKey, int top, int labelTop) {
-  label = new QLabel(Tr(captionKey), this);
-  label->setGeometry(DluRect(165, labelTop, 56, 15));
-  label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
   auto* edit = new QLineEdit(this);
   edit->setGeometry(DluRect(231, top, 113, 17));
+  label = new QLabel(Tr(captionKey), this);
+  label->setGeometry(LabelBeside(DluRect(165, labelTop, 56, 15), edit->geometry()));
+  label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
   CenterEditText(edit);
   return edit;
 }
@@ -99,15 +98,8 @@ void CUserInfo::hideEvent(QHideEvent* event) {
 }
 
 void CUserInfo::paintEvent(QPaintEvent*) {
-  // A white panel behind the four fields and the buttons.
-  QRect form = name_label_->geometry().united(clear_button_->geometry());
-  form = form.united(name_edit_->geometry());
-  QRect panel = form.adjusted(-48, -40, 48, 40);
-  QPainter p(this);
-  p.setRenderHint(QPainter::Antialiasing, true);
-  p.setPen(QPen(kPanelBorder, 1));
-  p.setBrush(kPanelBackground);
-  p.drawRoundedRect(QRectF(panel).adjusted(0.5, 0.5, -0.5, -0.5), 8, 8);
+  QRect form = name_label_->geometry().united(name_edit_->geometry());
+  PaintFormPanel(this, form.united(clear_button_->geometry()), 48, 40);
 }
 
 }  // namespace kest::ui

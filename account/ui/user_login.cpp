@@ -7,6 +7,8 @@
 #include <QPushButton>
 #include <QThread>
 
+#include <algorithm>
+
 #include "account/login_run.h"
 #include "app/kest_helper_app.h"
 #include "app/ui/controls/dialog_units.h"
@@ -60,16 +62,16 @@ CUserLogin::CUserLogin(QWidget* parent, CLoginOwner& owner) : QWidget(parent), o
   title_->font = &title_font_;
   title_->centreFlag = true;
 
-  user_label_ = new QLabel(this);
-  user_label_->setGeometry(DluRect(57, 75, 55, 12));
-  user_label_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
   user_edit_ = new QLineEdit(this);
   user_edit_->setGeometry(DluRect(118, 72, 136, 16));
-  password_label_ = new QLabel(this);
-  password_label_->setGeometry(DluRect(57, 101, 55, 16));
-  password_label_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  user_label_ = new QLabel(this);
+  user_label_->setGeometry(LabelBeside(DluRect(57, 75, 55, 12), user_edit_->geometry()));
+  user_label_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
   password_edit_ = new QLineEdit(this);
   password_edit_->setGeometry(DluRect(118, 98, 137, 16));
+  password_label_ = new QLabel(this);
+  password_label_->setGeometry(LabelBeside(DluRect(57, 101, 55, 16), password_edit_->geometry()));
+  password_label_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
   password_edit_->setEchoMode(QLineEdit::Password);
   remember_box_ = new QCheckBox(this);
   remember_box_->setGeometry(DluRect(57, 129, 199, 11));
@@ -135,14 +137,17 @@ void CUserLogin::WorkerEnded() {
 }
 
 void CUserLogin::paintEvent(QPaintEvent*) {
-  // A white panel behind the form, from a little above the title to below the button.
-  QRect form = title_->geometry().united(login_button_->geometry());
-  QRect panel = form.adjusted(-44, -36, 44, 40);
-  QPainter p(this);
-  p.setRenderHint(QPainter::Antialiasing, true);
-  p.setPen(QPen(kPanelBorder, 1));
-  p.setBrush(kPanelBackground);
-  p.drawRoundedRect(QRectF(panel).adjusted(0.5, 0.5, -0.5, -0.5), 8, 8);
+  PaintFormPanel(this, title_->geometry().united(login_button_->geometry()), 44, 36);
+  // The right of the page shows what the program does: server, scanner, card.
+  QPixmap art = LoadImage(QStringLiteral("login-art"));
+  if (!art.isNull()) {
+    QPainter p(this);
+    // The home page shows only the top of this view; centre on what is seen, a little high.
+    int seen = parentWidget() ? std::min(height(), parentWidget()->height()) : height();
+    int left = 620;
+    int top = std::max(0, (seen - art.height()) / 2 - 24);
+    p.drawPixmap(left, top, art);
+  }
 }
 
 }  // namespace kest::ui

@@ -292,6 +292,139 @@ QImage ProgramIcon(int size) {
   return image;
 }
 
+// ---- The picture beside the login form: the update server, a scanner and its card ----
+
+void Cloud(QPainter& p, const QPointF& centre, qreal scale, const QColor& fill) {
+  // Opaque parts, painted one over the other.
+  p.setPen(Qt::NoPen);
+  p.setBrush(fill);
+  p.drawEllipse(centre + QPointF(-38, 6) * scale, 30 * scale, 26 * scale);
+  p.drawEllipse(centre + QPointF(0, -14) * scale, 40 * scale, 38 * scale);
+  p.drawEllipse(centre + QPointF(40, 6) * scale, 30 * scale, 26 * scale);
+  p.drawRoundedRect(QRectF(centre + QPointF(-62, 0) * scale, QSizeF(124, 32) * scale),
+                    16 * scale, 16 * scale);
+}
+
+QImage LoginArt() {
+  const int w = 540, h = 380;
+  QImage image = NewImage(w, h);
+  QPainter p(&image);
+  Smooth(p);
+
+  // A quiet disc behind everything.
+  QRadialGradient disc(QPointF(280, 200), 190);
+  disc.setColorAt(0, QColor(0xD9, 0xE7, 0xF6));
+  disc.setColorAt(1, QColor(0xD9, 0xE7, 0xF6, 0));
+  p.setPen(Qt::NoPen);
+  p.setBrush(disc);
+  p.drawEllipse(QPointF(280, 200), 190, 190);
+
+  // The update server, and the dotted way down to the card.
+  Cloud(p, QPointF(400, 78), 0.9, QColor(0x2D, 0x8C, 0xE6));
+  QPen arrow(Qt::white, 7);
+  arrow.setCapStyle(Qt::RoundCap);
+  p.setPen(arrow);
+  p.drawLine(QPointF(400, 58), QPointF(400, 92));
+  p.drawLine(QPointF(388, 81), QPointF(400, 93));
+  p.drawLine(QPointF(412, 81), QPointF(400, 93));
+  QPen dots(QColor(0x2D, 0x8C, 0xE6), 4);
+  dots.setCapStyle(Qt::RoundCap);
+  dots.setDashPattern({0.1, 3});
+  p.setPen(dots);
+  p.drawLine(QPointF(400, 122), QPointF(400, 196));
+
+  // The scanner: a handheld tablet in a bumper, a car on its screen and a progress bar.
+  QRectF body(120, 120, 220, 220);
+  p.setPen(Qt::NoPen);
+  p.setBrush(QColor(0x1B, 0x2E, 0x47));
+  p.drawRoundedRect(body, 26, 26);
+  p.setBrush(QColor(0x24, 0x3B, 0x5A));
+  p.drawRoundedRect(body.adjusted(10, 10, -10, -10), 18, 18);
+  QRectF screen = body.adjusted(24, 24, -24, -54);
+  QLinearGradient glass(screen.topLeft(), screen.bottomLeft());
+  glass.setColorAt(0, QColor(0xF4, 0xF8, 0xFD));
+  glass.setColorAt(1, QColor(0xDD, 0xEA, 0xF8));
+  p.setBrush(glass);
+  p.drawRoundedRect(screen, 8, 8);
+  // The car.
+  QPainterPath car;
+  qreal cx = screen.center().x(), cy = screen.top() + 62;
+  car.moveTo(cx - 58, cy + 12);
+  car.lineTo(cx - 58, cy - 2);
+  car.quadTo(cx - 56, cy - 10, cx - 44, cy - 12);
+  car.lineTo(cx - 26, cy - 30);
+  car.quadTo(cx - 20, cy - 34, cx - 10, cy - 34);
+  car.lineTo(cx + 18, cy - 34);
+  car.quadTo(cx + 28, cy - 34, cx + 34, cy - 26);
+  car.lineTo(cx + 44, cy - 12);
+  car.quadTo(cx + 58, cy - 10, cx + 58, cy + 2);
+  car.lineTo(cx + 58, cy + 12);
+  car.closeSubpath();
+  p.setBrush(QColor(0x1A, 0x6E, 0xC8));
+  p.drawPath(car);
+  p.setBrush(QColor(0xF4, 0xF8, 0xFD));
+  p.drawRoundedRect(QRectF(cx - 20, cy - 28, 22, 14), 3, 3);
+  p.drawRoundedRect(QRectF(cx + 6, cy - 28, 22, 14), 3, 3);
+  p.setBrush(QColor(0x1B, 0x2E, 0x47));
+  p.drawEllipse(QPointF(cx - 32, cy + 12), 11, 11);
+  p.drawEllipse(QPointF(cx + 32, cy + 12), 11, 11);
+  p.setBrush(QColor(0xF4, 0xF8, 0xFD));
+  p.drawEllipse(QPointF(cx - 32, cy + 12), 4, 4);
+  p.drawEllipse(QPointF(cx + 32, cy + 12), 4, 4);
+  // The progress bar.
+  QRectF bar(screen.left() + 18, screen.bottom() - 26, screen.width() - 36, 9);
+  p.setBrush(QColor(0xC4, 0xD6, 0xEA));
+  p.drawRoundedRect(bar, 4.5, 4.5);
+  p.setBrush(QColor(0x2D, 0x8C, 0xE6));
+  p.drawRoundedRect(QRectF(bar.topLeft(), QSizeF(bar.width() * 0.68, bar.height())), 4.5, 4.5);
+  // Three keys under the screen.
+  for (int i = 0; i < 3; ++i) {
+    p.setBrush(i == 1 ? QColor(0x2D, 0x8C, 0xE6) : QColor(0x3A, 0x55, 0x78));
+    p.drawRoundedRect(QRectF(body.center().x() - 52 + i * 38, body.bottom() - 40, 28, 14), 7, 7);
+  }
+
+  // The storage card, on its way into the scanner.
+  p.save();
+  p.translate(400, 250);
+  p.rotate(8);
+  QPainterPath card;
+  card.moveTo(-30, -48);
+  card.lineTo(24, -48);
+  card.quadTo(32, -48, 32, -40);
+  card.lineTo(32, 42);
+  card.quadTo(32, 50, 24, 50);
+  card.lineTo(-32, 50);
+  card.quadTo(-40, 50, -40, 42);
+  card.lineTo(-40, -38);
+  card.closeSubpath();
+  p.setBrush(QColor(0, 0, 0, 28));
+  p.drawPath(card.translated(3, 5));
+  p.setBrush(Qt::white);
+  p.setPen(QPen(QColor(0xB9, 0xC9, 0xDC), 1.5));
+  p.drawPath(card);
+  p.setPen(Qt::NoPen);
+  p.setBrush(QColor(0x0F, 0x4A, 0x86));
+  for (int i = 0; i < 4; ++i) p.drawRoundedRect(QRectF(-24 + i * 13, -40, 7, 16), 2, 2);
+  p.setBrush(QColor(0x2D, 0x8C, 0xE6));
+  p.drawRoundedRect(QRectF(-30, 4, 54, 30), 4, 4);
+  p.restore();
+
+  // A tick: the card is up to date.
+  p.setBrush(QColor(0x2E, 0xA0, 0x5B));
+  p.drawEllipse(QPointF(448, 312), 22, 22);
+  QPen tick(Qt::white, 5);
+  tick.setCapStyle(Qt::RoundCap);
+  tick.setJoinStyle(Qt::RoundJoin);
+  p.setPen(tick);
+  p.setBrush(Qt::NoBrush);
+  QPainterPath mark;
+  mark.moveTo(438, 312);
+  mark.lineTo(445, 319);
+  mark.lineTo(459, 304);
+  p.drawPath(mark);
+  return image;
+}
+
 bool Save(const QImage& image, const QString& folder, const QString& name, QTextStream& out) {
   QString path = QDir(folder).filePath(name);
   if (!image.save(path, "PNG")) {
@@ -336,6 +469,7 @@ int main(int argc, char** argv) {
   }
   ok &= Save(HeaderBand(), folder, "130.png", out);
   ok &= Save(TitleBar(), folder, "199.png", out);
+  ok &= Save(LoginArt(), folder, "login-art.png", out);
   ok &= Save(ProgramIcon(256), folder, "128.png", out);
   // Small sizes rendered from the geometry at their own size, which keeps edges sharp where a
   // scaled-down 256 bitmap would blur.

@@ -25,4 +25,11 @@ inline QSize DluSize(int width, int height) {
   return QSize(DluToPixelsX(width), DluToPixelsY(height));
 }
 
+// A label's place beside its field: the label's own left and width, the field's top and height,
+// so that label and field text share one middle line (the templates set labels a few units
+// lower than their fields).
+inline QRect LabelBeside(const QRect& label, const QRect& field) {
+  return QRect(label.x(), field.y(), label.width(), field.height());
+}
+
 }  // namespace kest::ui

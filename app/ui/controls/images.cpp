@@ -18,6 +18,8 @@ QString ImagePath(int id) { return ImagePath(QString::number(id)); }
 
 QPixmap LoadImage(int id) { return QPixmap(ImagePath(id)); }
 
+QPixmap LoadImage(const QString& name) { return QPixmap(ImagePath(name)); }
+
 QIcon ProgramIcon() {
   QIcon icon;
   icon.addFile(ImagePath(kIconProgram));

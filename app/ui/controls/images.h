@@ -13,6 +13,7 @@ QString ImagePath(const QString& name);
 // The picture of a resource id, loaded at every call as the windows do at every paint (Qt's
 // pixmap cache keeps the decoded image); a null pixmap when there is none.
 QPixmap LoadImage(int id);
+QPixmap LoadImage(const QString& name);
 
 // The program icon (resource 128), with its small sizes.
 QIcon ProgramIcon();

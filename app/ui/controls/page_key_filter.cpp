@@ -1,6 +1,5 @@
 #include "app/ui/controls/page_key_filter.h"
 
-#include <QApplication>
 #include <QEvent>
 #include <QKeyEvent>
 #include <QPointer>
@@ -39,7 +38,9 @@ class PageKeyFilter final : public QObject {
 
  private:
   bool FocusInInput() const {
-    QWidget* focus = QApplication::focusWidget();
+    // The focus within the page's window: the key came from there, also while a box that was
+    // just closed has not yet given the window back its activation.
+    QWidget* focus = page_->window()->focusWidget();
     for (const QPointer<QWidget>& input : inputs_) {
       if (input && focus && (focus == input || input->isAncestorOf(focus))) return true;
     }

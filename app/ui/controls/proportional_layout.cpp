@@ -11,7 +11,8 @@ namespace {
 
 class ProportionalLayout final : public QObject {
  public:
-  explicit ProportionalLayout(QWidget* page) : QObject(page), page_(page), reference_(page->size()) {
+  explicit ProportionalLayout(QWidget* page)
+      : QObject(page), page_(page), reference_(page->size()) {
     page->installEventFilter(this);
   }
 

@@ -1,6 +1,8 @@
 #include "app/ui/controls/ui_style.h"
 
 #include <QFontMetricsF>
+#include <QPainter>
+#include <QWidget>
 
 #include <algorithm>
 #include <cmath>
@@ -49,6 +51,15 @@ QFont DialogFont() {
   font.setFamilies(FamiliesFor(Face::ShellDialog));
   font.setPixelSize(13);
   return font;
+}
+
+void PaintFormPanel(QWidget* page, const QRect& form, int marginX, int marginY) {
+  QPainter p(page);
+  p.setRenderHint(QPainter::Antialiasing, true);
+  p.setPen(QPen(kPanelBorder, 1));
+  p.setBrush(kPanelBackground);
+  QRectF panel = QRectF(form.adjusted(-marginX, -marginY, marginX, marginY));
+  p.drawRoundedRect(panel.adjusted(0.5, 0.5, -0.5, -0.5), 8, 8);
 }
 
 QString PageStyleSheet() {

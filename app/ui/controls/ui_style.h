@@ -12,6 +12,8 @@
 #include <QString>
 #include <QStringList>
 
+class QWidget;
+
 namespace kest::ui {
 
 enum class Face {
@@ -37,6 +39,10 @@ inline const QColor kPanelBorder(0xD3, 0xDD, 0xE8);
 inline const QColor kLabelText(0x33, 0x41, 0x55);
 inline const QColor kLockedTabText(169, 199, 226);
 inline const QColor kVersionTabText(188, 214, 237);
+
+// The white panel with a thin border that stands behind a page's form: `form` is the
+// rectangle its controls take, the panel leaves `margin` pixels around it.
+void PaintFormPanel(QWidget* page, const QRect& form, int marginX, int marginY);
 
 // The application-wide style sheet of the page controls (edits, buttons, check boxes).
 QString PageStyleSheet();
