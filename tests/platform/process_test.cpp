@@ -19,16 +19,26 @@ namespace {
 
 using test::ReadFile;
 
-// The started shell lists its own descriptors with their targets ("0 -> /dev/null", ...).
+// The started shell runs ls on its own descriptor table: ls inherits every descriptor the shell
+// got from us, and, unlike the shell itself, opens none of its own while it lists them except
+// the one for the listed folder (filtered out below). Listing the shell's table instead raced
+// with the shell's pipe descriptors for the awk stage.
 const char* kListOwnDescriptors =
-    "ls -l /proc/$$/fd | awk '/->/ {print $(NF-2), $NF}' > \"$1.part\" && mv \"$1.part\" \"$1\"";
+    "ls -l /proc/self/fd > \"$1.part\" && mv \"$1.part\" \"$1\"";
 
+// "lr-x------ 1 user user 64 Dec 11 09:00 0 -> /dev/null" lines into {0: "/dev/null"}.
 std::map<int, std::string> ParseDescriptors(const std::string& listing) {
   std::map<int, std::string> fds;
   std::istringstream in(listing);
-  int fd;
-  std::string target;
-  while (in >> fd >> target) fds[fd] = target;
+  std::string line;
+  while (std::getline(in, line)) {
+    size_t arrow = line.find(" -> ");
+    if (arrow == std::string::npos) continue;
+    size_t start = line.rfind(' ', arrow - 1);
+    std::string target = line.substr(arrow + 4);
+    if (target.rfind("/proc/", 0) == 0) continue;  // ls reading the folder itself
+    fds[std::stoi(line.substr(start + 1, arrow - start - 1))] = target;
+  }
   return fds;
 }
 
