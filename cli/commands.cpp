@@ -8,12 +8,16 @@ namespace kest::cli {
 extern const Command kInstallCommand;
 extern const Command kLanguagesCommand;
 extern const Command kLoginCommand;
+extern const Command kSearchCommand;
+extern const Command kUpdateCommand;
 
 std::span<const Command> AllCommands() {
   static const Command commands[] = {
       kInstallCommand,
       kLanguagesCommand,
       kLoginCommand,
+      kSearchCommand,
+      kUpdateCommand,
   };
   return commands;
 }
