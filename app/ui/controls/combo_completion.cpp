@@ -45,8 +45,12 @@ void CComboCompletion::OnTextEdited(const QString& text) {
     return;
   }
   if (findText(text, Qt::MatchStartsWith) >= 0) {
-    // Opened after this edit has been shown, as the box's own notice would arrive.
-    QTimer::singleShot(0, this, [this] { OpenList(); });
+    // Opened after this edit has been shown, as the box's own notice would arrive; by then
+    // later keys may have changed the text, so the rule is checked again.
+    QTimer::singleShot(0, this, [this] {
+      const QString now = currentText();
+      if (!now.isEmpty() && findText(now, Qt::MatchStartsWith) >= 0) OpenList();
+    });
     PostSelectionChanged();
   } else {
     CloseList();
