@@ -106,7 +106,7 @@ CUserLogin::CUserLogin(QWidget* parent, CLoginOwner& owner) : QWidget(parent), o
 
 CUserLogin::~CUserLogin() {
   closing_ = true;
-  if (worker_) WaitServingReports(worker_.get());
+  if (worker_) WaitServingReports(worker_.get(), this);
 }
 
 void CUserLogin::LoginCommand() {

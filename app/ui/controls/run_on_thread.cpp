@@ -15,10 +15,11 @@ bool RunOnThreadAndWait(QObject* context, const std::function<void()>& fn) {
   return QMetaObject::invokeMethod(context, fn, Qt::BlockingQueuedConnection);
 }
 
-void WaitServingReports(QThread* thread) {
+void WaitServingReports(QThread* thread, QObject* receiver) {
   if (!thread || thread == QThread::currentThread()) return;
   while (!thread->wait(QDeadlineTimer(20))) {
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    // A blocking queued call arrives as a meta-call event posted to its receiver.
+    QCoreApplication::sendPostedEvents(receiver, QEvent::MetaCall);
   }
 }
 

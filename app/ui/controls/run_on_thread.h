@@ -20,9 +20,11 @@ namespace kest::ui {
 bool RunOnThreadAndWait(QObject* context, const std::function<void()>& fn);
 
 // For the window's thread when it must see a worker end (a page that is being destroyed while
-// its worker still runs): waits for `thread` to finish while serving the worker's reports, so
-// that a worker blocked in RunOnThreadAndWait can go on. Reports that arrive meanwhile run;
-// the page decides with its own flag whether they still touch anything.
-void WaitServingReports(QThread* thread);
+// its worker still runs): waits for `thread` to finish while running the reports that the
+// worker addresses to `receiver`, so that a worker blocked in RunOnThreadAndWait can go on.
+// Nothing else is dispatched meanwhile: other events could reach widgets that are half
+// destroyed. The receiver decides with its own flag whether a late report still touches
+// anything.
+void WaitServingReports(QThread* thread, QObject* receiver);
 
 }  // namespace kest::ui

@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QThread>
 
 #include "account/ui/alter_passwd.h"
 #include "account/ui/pell_page_index.h"
@@ -56,6 +57,7 @@ class AccountPagesTest final : public QObject {
   void LoginFailuresShowTheirBoxWhileTheWorkerWaits_data();
   void LoginFailuresShowTheirBoxWhileTheWorkerWaits();
   void SecondClickWhileALoginRunsIsIgnored();
+  void ClosingTheWindowDuringALoginWaitsForItsWorker();
   void EnterLogsInOnlyFromTheFieldsAndEscapeNeverCloses();
   void RememberedLoginFillsTheView();
   void DetailsChecksSendNothingAndEmptyFieldsAreLeftOut();
@@ -164,6 +166,12 @@ void AccountPagesTest::LoginFailuresShowTheirBoxWhileTheWorkerWaits() {
   QFETCH(QString, password);
   QFETCH(QString, key);
   if (!fault.isEmpty()) server_->SetFault("login", fault.toStdString());
+  // The box is up on the window's thread while the worker waits for it to close.
+  bool workerWaited = false;
+  answers_->OnBox([&](QMessageBox* box) {
+    workerWaited = LoginView()->LoginRunning() && box->thread() == QThread::currentThread() &&
+                   !LoginView()->loginButton()->isEnabled();
+  });
   TypeInto(LoginView()->userNameEdit(), account);
   TypeInto(LoginView()->passwordEdit(), password);
   QTest::mouseClick(LoginView()->loginButton(), Qt::LeftButton);
@@ -171,6 +179,7 @@ void AccountPagesTest::LoginFailuresShowTheirBoxWhileTheWorkerWaits() {
   QVERIFY(QTest::qWaitFor([&] { return !LoginView()->LoginRunning(); }, 30000));
   QString expected = key.startsWith('=') ? key.mid(1) : kest::test::Lang(key.toLatin1());
   QCOMPARE(answers_->texts(), QStringList{expected});
+  QVERIFY(workerWaited);
   QVERIFY(LoginView()->isVisible());
   QVERIFY(!Window().loggedIn());
   QVERIFY(LoginView()->loginButton()->isEnabled());
@@ -193,6 +202,21 @@ void AccountPagesTest::SecondClickWhileALoginRunsIsIgnored() {
   // One login request from the view (the details' load is the second).
   QCOMPARE(server_->server().RequestCount("login"), size_t{2});
   QVERIFY(Details()->isVisible());
+}
+
+void AccountPagesTest::ClosingTheWindowDuringALoginWaitsForItsWorker() {
+  // The answer comes late and is a refusal, whose box would need the closed window.
+  server_->SetFault("login", "delay:700");
+  kest::Expected<kest::update_server::Fault> refusal = kest::update_server::ParseFault("code:4000");
+  QVERIFY(refusal.ok());
+  server_->server().AddFault("login", *refusal);
+  TypeInto(LoginView()->userNameEdit(), "workshop1");
+  TypeInto(LoginView()->passwordEdit(), "secret01");
+  LoginView()->LoginCommand();
+  QVERIFY(LoginView()->LoginRunning());
+  window_.reset();  // returns once the worker has ended
+  QCOMPARE(server_->server().RequestCount("login"), size_t{1});
+  QCOMPARE(answers_->count(), 0);
 }
 
 void AccountPagesTest::EnterLogsInOnlyFromTheFieldsAndEscapeNeverCloses() {

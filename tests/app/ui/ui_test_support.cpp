@@ -40,6 +40,7 @@ void ModalAnswerer::Poll() {
     if (!box || !box->isVisible() || box->property("kestAnswered").toBool()) continue;
     box->setProperty("kestAnswered", true);
     texts_ << box->text();
+    if (look_) look_(box);
     QMessageBox::StandardButton answer = QMessageBox::Ok;
     if (!answers_.empty()) {
       answer = answers_.front();

@@ -10,6 +10,7 @@
 #include <QTimer>
 
 #include <deque>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -46,6 +47,8 @@ class ModalAnswerer final : public QObject {
   QString last() const { return texts_.isEmpty() ? QString() : texts_.last(); }
   int count() const { return static_cast<int>(texts_.size()); }
   void Clear() { texts_.clear(); }
+  // Called with each box before it is answered (to look at the windows while it is open).
+  void OnBox(std::function<void(QMessageBox*)> look) { look_ = std::move(look); }
   // Waits (serving events) until `n` boxes have been answered; false after a generous limit.
   bool WaitForCount(int n);
 
@@ -54,6 +57,7 @@ class ModalAnswerer final : public QObject {
 
   QTimer timer_;
   std::deque<QMessageBox::StandardButton> answers_;
+  std::function<void(QMessageBox*)> look_;
   QStringList texts_;
 };
 
