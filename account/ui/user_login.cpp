@@ -116,7 +116,8 @@ void CUserLogin::LoginCommand() {
   login_button_->setEnabled(false);
   user_name_ = user_edit_->text();
   password_ = password_edit_->text();
-  bool remember = remember_box_->isChecked();
+  remember_ = remember_box_->isChecked() ? 1 : 0;
+  const bool remember = remember_ != 0;
   worker_.reset(QThread::create(
       [this, account = user_name_, password = password_, remember] {
         RunWorker(account, password, remember);

@@ -25,7 +25,7 @@
 
 namespace {
 
-// The palette shared with the window (app/ui/ui_style.h uses the same values).
+// The palette shared with the window (app/ui/controls/ui_style.h uses the same values).
 const QColor kBandTop(0x0A, 0x2E, 0x57);
 const QColor kBandBottom(0x0F, 0x4A, 0x86);
 const QColor kAccent(0x5C, 0xB8, 0xFF);

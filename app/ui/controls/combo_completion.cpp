@@ -4,10 +4,7 @@
 #include <QCompleter>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QPointer>
 #include <QTimer>
-
-#include <algorithm>
 
 namespace kest::ui {
 
