@@ -142,6 +142,10 @@ void WindowSessionTest::MemberLogsInChangesDetailsAndPasswordAndQuits() {
 
   QTest::mouseClick(window.TabButton(CKestHelperDlg::kExpertTab), Qt::LeftButton);
   kest::test::SaveScreenshot(&window, "en-4-update");
+  answers.Clear();
+  QTest::mouseClick(window.TabButton(CKestHelperDlg::kVersionTab), Qt::LeftButton);
+  QCOMPARE(answers.texts(), QStringList{kest::test::Lang("vermanagementinfo")});
+  kest::test::SaveScreenshot(&window, "en-6-versions");
   QTest::mouseClick(window.TabButton(CKestHelperDlg::kHomeTab), Qt::LeftButton);
 
   answers.Clear();
