@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <dirent.h>
+#include <map>
 #include <sys/stat.h>
 
 #include "install/item_path.h"
@@ -31,8 +32,8 @@ bool HasKind(const std::string& path, EntryKind kind) {
 
 // Whether the entry's type as readdir reports it can be of `kind`; links and unknown types
 // are asked with stat.
-bool MayBeKind(const dirent* entry, EntryKind kind) {
-  switch (entry->d_type) {
+bool MayBeKind(unsigned char type, EntryKind kind) {
+  switch (type) {
     case DT_DIR:
       return kind != EntryKind::kFile;
     case DT_REG:
@@ -45,11 +46,67 @@ bool MayBeKind(const dirent* entry, EntryKind kind) {
   }
 }
 
-bool IsLinkOrUnknown(const dirent* entry) {
-  return entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN;
+// ToLowerUnicode(name) == folded, without building the folded name for the usual ASCII
+// names: a card folder of 500 car kinds is compared with every kind the server lists.
+bool FoldsTo(std::string_view name, std::string_view folded) {
+  bool ascii = true;
+  for (char c : name) ascii = ascii && static_cast<unsigned char>(c) < 0x80;
+  if (!ascii) return ToLowerUnicode(name) == folded;
+  if (name.size() != folded.size()) return false;
+  for (size_t i = 0; i < name.size(); ++i) {
+    char c = name[i];
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    if (c != folded[i]) return false;
+  }
+  return true;
+}
+
+bool IsLinkOrUnknown(unsigned char type) { return type == DT_LNK || type == DT_UNKNOWN; }
+
+struct ListedEntry {
+  std::string name;
+  unsigned char type;  // as readdir reports it
+};
+using Listing = std::vector<ListedEntry>;
+
+// The listings of the thread's CardListingScope, or nullptr outside one.
+thread_local std::map<std::string, Listing>* t_listings = nullptr;
+
+// The entries of `folder` other than "." and ".."; false when it cannot be read.
+bool ReadListing(const std::string& folder, Listing& out) {
+  DIR* dir = ::opendir(folder.c_str());
+  if (!dir) return false;
+  while (const dirent* entry = ::readdir(dir)) {
+    std::string_view name(entry->d_name);
+    if (name != "." && name != "..") out.push_back({std::string(name), entry->d_type});
+  }
+  ::closedir(dir);
+  return true;
+}
+
+const Listing* CachedListing(const std::string& folder) {
+  auto it = t_listings->find(folder);
+  if (it == t_listings->end()) {
+    Listing listing;
+    if (!ReadListing(folder, listing)) return nullptr;  // not kept: it may appear later
+    it = t_listings->emplace(folder, std::move(listing)).first;
+  }
+  return &it->second;
 }
 
 }  // namespace
+
+CardListingScope::CardListingScope() {
+  if (t_listings) return;
+  t_listings = new std::map<std::string, Listing>();
+  owner_ = true;
+}
+
+CardListingScope::~CardListingScope() {
+  if (!owner_) return;
+  delete t_listings;
+  t_listings = nullptr;
+}
 
 std::optional<std::vector<std::string>> SplitServerPath(std::string_view path) {
   if (!IsSafeItemPath(path)) return std::nullopt;
@@ -71,26 +128,24 @@ std::optional<std::string> FindEntryIgnoringCase(const std::string& folder,
   // The usual case costs one stat: the card spells the name as asked.
   if (HasKind(JoinPath(folder, name), kind)) return std::string(name);
 
-  DIR* dir = ::opendir(folder.c_str());
-  if (!dir) return std::nullopt;
+  Listing own;
+  const Listing* listing = &own;
+  if (t_listings) {
+    listing = CachedListing(folder);
+  } else if (!ReadListing(folder, own)) {
+    listing = nullptr;
+  }
+  if (!listing) return std::nullopt;
   const std::string wanted = ToLowerUnicode(name);
-  std::optional<std::string> found;
-  while (const dirent* entry = ::readdir(dir)) {
-    std::string_view entry_name(entry->d_name);
-    if (entry_name == "." || entry_name == ".." || !MayBeKind(entry, kind)) continue;
-    if (entry_name.size() != name.size() && Utf8Length(entry_name) != Utf8Length(name)) {
-      continue;  // cheap test first: folding keeps the number of characters
-    }
-    if (ToLowerUnicode(entry_name) != wanted) continue;
-    if (IsLinkOrUnknown(entry) && kind != EntryKind::kAny &&
-        !HasKind(JoinPath(folder, entry_name), kind)) {
+  for (const ListedEntry& entry : *listing) {
+    if (!MayBeKind(entry.type, kind) || !FoldsTo(entry.name, wanted)) continue;
+    if (IsLinkOrUnknown(entry.type) && kind != EntryKind::kAny &&
+        !HasKind(JoinPath(folder, entry.name), kind)) {
       continue;
     }
-    found = std::string(entry_name);
-    break;
+    return entry.name;
   }
-  ::closedir(dir);
-  return found;
+  return std::nullopt;
 }
 
 std::optional<std::string> ResolveIgnoringCase(const std::string& root,

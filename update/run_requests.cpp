@@ -3,6 +3,7 @@
 #include <fstream>
 #include <sys/stat.h>
 
+#include "catalogue/card_path.h"
 #include "install/item_path.h"
 #include "platform/debug_trace.h"
 #include "platform/text.h"
@@ -46,7 +47,10 @@ bool FetchMenuConfig(int32_t region, int32_t productInfoID, const std::string& c
   if (!Contains(address, "http")) address = "http://" + Trim(address);
 
   if (!MakeStagingFolder()) return false;
-  std::string target = PrepareStagedFile(StagingFolder(), {"sys", code, "config.xml"});
+  // Into the package's own "sys" folder however it spells it, so the card gets one.
+  std::string sys =
+      FindEntryIgnoringCase(StagingFolder(), "sys", EntryKind::kFolder).value_or("sys");
+  std::string target = PrepareStagedFile(StagingFolder(), {sys, code, "config.xml"});
   return !target.empty() && HttpGetToFile(address, target) && FirstLineMentionsEncoding(target);
 }
 

@@ -1,6 +1,7 @@
 #include "update/update_search.h"
 
 #include "app/kest_helper_app.h"
+#include "catalogue/card_path.h"
 #include "catalogue/kest_car.h"
 #include "catalogue/kest_pro_item.h"
 #include "platform/text.h"
@@ -77,6 +78,7 @@ bool UpdateSearch::FetchCarKinds() {
   ServerOutcome outcome = ServerGet(kListInfoEndpoint, query);
   const Answer* answer = AsAnswer(outcome);
   if (!answer || answer->status != 0) return false;
+  CardListingScope listing;  // nothing writes to the card while the records are built
   for (const Json::Value& element : json::ReadArray(answer->root, "data")) {
     CKestCar car(inputs_.languageCode, element);
     Report([&] { reporter_.CarFound(car); });

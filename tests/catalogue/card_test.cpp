@@ -77,6 +77,18 @@ TEST_F(CardTest, LookUpsIgnoreLetterCaseAsTheCardsFileSystemDoes) {
   EXPECT_EQ(FindVersionFolder(card_.path(), "AUDI", "v3"), card_ / "cardb/AUDI/V3");
 }
 
+TEST_F(CardTest, AListingScopeAnswersAsTheFoldersDo) {
+  Install("cardb/Audi/v10.15", {"data.en"});
+  CardListingScope outer;
+  {
+    CardListingScope inner;  // shares the outer's listings and leaves them to it
+    EXPECT_TRUE(IsVersionOnCard(Car("AUDI"), "V10.15"));
+  }
+  EXPECT_EQ(Local("AUDI"), std::vector<std::string>{"v10.15"});
+  EXPECT_FALSE(IsVersionOnCard(Car("BMW"), "V1"));
+  EXPECT_FALSE(IsVersionOnCard(Car("audi"), "V10.16"));
+}
+
 TEST_F(CardTest, ServerPathsMakeNestedFoldersButNeverLeaveTheCard) {
   Install("CarDB/ASIA/HONDA/V2", {"data.en"});
   EXPECT_EQ(Local("ASIA/HONDA"), std::vector<std::string>{"V2"});
