@@ -129,7 +129,8 @@ void PrintCatalogue(const SearchResult& result) {
   for (const Line& l : lines) {
     std::string text = "  " + Pad(l.tick, widths[0]) + "  " + Pad(l.name, widths[1]) + "  " +
                        Pad(l.path, widths[2]) + "  " + Pad(l.server, widths[3]) + "  " + l.card;
-    std::printf("%s\n", Trim(text).insert(0, "  ").c_str());
+    while (!text.empty() && text.back() == ' ') text.pop_back();
+    std::printf("%s\n", text.c_str());
   }
 }
 

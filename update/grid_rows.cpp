@@ -28,7 +28,9 @@ std::vector<GridRow> RowsAfterSearch(const CKestProduct& catalogue) {
   for (const CKestProItem& item : catalogue.proItems) {
     rows.push_back(RowFor(item, item.name, item.pathText));
   }
-  for (const CKestCar& car : catalogue.cars) rows.push_back(RowFor(car, car.carKindName, car.path));
+  for (const CKestCar& car : catalogue.cars) {
+    rows.push_back(RowFor(car, car.carKindName, car.path));
+  }
   return rows;
 }
 

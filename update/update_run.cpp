@@ -41,7 +41,8 @@ bool MatchesRow(const std::string& name, const std::string& path,
 // for when the package brought none.
 std::string StagedFolder(const std::string& name) {
   std::string staging = StagingFolder();
-  return JoinPath(staging, FindEntryIgnoringCase(staging, name, EntryKind::kFolder).value_or(name));
+  std::optional<std::string> spelled = FindEntryIgnoringCase(staging, name, EntryKind::kFolder);
+  return JoinPath(staging, spelled.value_or(name));
 }
 
 // The card's folder `name` below its root, however the card spells it.

@@ -80,7 +80,9 @@ class Collector final : public kest::SearchReporter {
   void WorkerEnded() override {}
   void StatusText(const std::string&) override {}
   void Progress(int) override {}
-  void ProItemFound(const kest::CKestProItem& item) override { catalogue.proItems.push_back(item); }
+  void ProItemFound(const kest::CKestProItem& item) override {
+    catalogue.proItems.push_back(item);
+  }
   void CarFound(const kest::CKestCar& car) override { catalogue.cars.push_back(car); }
   void ClearGridReady() override {}
   void FillGrid() override {}
@@ -108,7 +110,9 @@ int Search(const std::string& url, const std::string& card, int kinds, int on_ca
   Collector collector;
   if (UpdateSearch(collector, SearchInputs{"1", "EN"}).Run() != SearchOutcome::kReady) return 3;
   int with_local = 0;
-  for (const CKestCar& car : collector.catalogue.cars) with_local += car.localVersions.empty() ? 0 : 1;
+  for (const CKestCar& car : collector.catalogue.cars) {
+    with_local += car.localVersions.empty() ? 0 : 1;
+  }
   std::ofstream(peak_file) << PeakKib();
   return static_cast<int>(collector.catalogue.cars.size()) == kinds && with_local == on_card ? 0
                                                                                               : 1;

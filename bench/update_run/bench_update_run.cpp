@@ -86,7 +86,9 @@ class Quiet final : public kest::SearchReporter, public kest::RunReporter {
   void WorkerEnded() override {}
   void StatusText(const std::string&) override {}
   void Progress(int) override {}
-  void ProItemFound(const kest::CKestProItem& item) override { catalogue.proItems.push_back(item); }
+  void ProItemFound(const kest::CKestProItem& item) override {
+    catalogue.proItems.push_back(item);
+  }
   void CarFound(const kest::CKestCar& car) override { catalogue.cars.push_back(car); }
   void ClearGridReady() override {}
   void FillGrid() override {}

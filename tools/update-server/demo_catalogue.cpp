@@ -127,7 +127,8 @@ Status MakeFirmwareContainer(const std::string& path, const std::string& work,
   std::string archive = work + "/firmware-" + version + ".7z";
   if (Status s = MakeProductPackage(archive, work, "firmware", version); !s) return s;
   std::ifstream in(archive, std::ios::binary);
-  std::string archive_bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::string archive_bytes((std::istreambuf_iterator<char>(in)),
+                            std::istreambuf_iterator<char>());
   return WriteContainer(path, {{"upbase.exe", "MZ stand-in for the updater"},
                                {"firmware.7z", archive_bytes},
                                {"firmware.txt", "firmware " + version + "\n"}});
@@ -299,7 +300,8 @@ Status MakeDemoCatalogue(const std::string& folder, const DemoOptions& options) 
     config["lang"] = code;
     config["file"] = "config/menu_" + code + ".xml";
     configs.append(config);
-    std::string menu = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<menu lang=\"" + code + "\">\n";
+    std::string menu =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<menu lang=\"" + code + "\">\n";
     for (const DemoCarKind& kind : kinds) menu += "  <item>" + kind.path + "</item>\n";
     if (Status s = WriteText(folder + "/config/menu_" + code + ".xml", menu + "</menu>\n"); !s) {
       return s;
