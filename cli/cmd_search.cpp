@@ -44,6 +44,8 @@ bool IsFolder(const std::string& path) {
   return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
+}  // namespace
+
 int UseCard(const CommonOptions& options, const char* command) {
   std::string card = Trim(options.card);
   if (card.empty()) {
@@ -98,6 +100,8 @@ int ChooseLanguage(const CommonOptions& options, const char* command, SearchInpu
                offered.empty() ? " none" : offered.c_str());
   return reader == 0 ? kExitUsage : kExitRefused;
 }
+
+namespace {
 
 std::string Pad(const std::string& text, size_t width) {
   size_t length = Utf8Length(text);

@@ -125,7 +125,8 @@ TEST_F(VersionFolderTest, ARecordOrLabelThatLeadsElsewhereDeletesNothing) {
   for (const Case& c : cases) {
     EXPECT_EQ(DeleteCarVersion(c.record, c.version), 1) << c.record.path << " " << c.version;
   }
-  for (const char* kept : {"CarDB/AUDI/V1/data.en", "CarDB/AUDI/V2/data.en", "victim/V1/data.en"}) {
+  for (const char* kept :
+       {"CarDB/AUDI/V1/data.en", "CarDB/AUDI/V2/data.en", "victim/V1/data.en"}) {
     EXPECT_TRUE(Exists(card_ / kept)) << kept;
   }
   EXPECT_TRUE(Exists(outside / "V1/data.en"));
