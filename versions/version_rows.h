@@ -3,7 +3,6 @@
 // shows record r - 1 of the front end's car list: a check box, the car kind's name and path,
 // a drop-down list of its versions on the card and the row's deletion state.
 
-#include <optional>
 #include <string>
 #include <vector>
 
