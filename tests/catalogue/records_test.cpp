@@ -4,13 +4,16 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <cstdlib>
 
 #include <json/value.h>
 
 #include "catalogue/kest_car.h"
 #include "catalogue/kest_pro_item.h"
 #include "catalogue/version_order.h"
+#include "platform/process.h"
 #include "server/json_read.h"
+#include "tests/support/temp_dir.h"
 
 namespace kest {
 namespace {
@@ -52,9 +55,20 @@ TEST(VersionOrder, ReadsLabelsAsSinglePrecisionNumbers) {
   EXPECT_EQ(VersionNumber("abc"), 0.0f);
 }
 
+// A German desktop reads "10,15" as a number and stops at "." in "10.15": the version order
+// must not depend on the user's locale. Machines without a compiled German locale get one
+// compiled for this test from the locale sources.
 TEST(VersionOrder, ADecimalCommaLocaleDoesNotChangeTheReading) {
+  test::TempDir locales("kest-locale");
   const char* german = std::setlocale(LC_ALL, "de_DE.UTF-8");
-  if (!german) GTEST_SKIP() << "no de_DE.UTF-8 locale installed";
+  if (!german) {
+    Expected<int> made = platform::RunAndWait(
+        {"localedef", "-i", "de_DE", "-f", "UTF-8", locales / "de_DE.UTF-8"}, {.quiet = true});
+    ::setenv("LOCPATH", locales.path().c_str(), 1);
+    german = std::setlocale(LC_ALL, "de_DE.UTF-8");
+  }
+  if (!german) GTEST_SKIP() << "no de_DE.UTF-8 locale, and localedef could not make one";
+  ASSERT_EQ(std::strtod("10,5", nullptr), 10.5);  // the locale really is in force
   EXPECT_EQ(VersionNumber("V10.15"), 10.15f);
   std::setlocale(LC_ALL, "C");
 }
