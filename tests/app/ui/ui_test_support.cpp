@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
+#include <QGuiApplication>
 #include <QTest>
 #include <QWidget>
 
@@ -58,8 +59,14 @@ bool ModalAnswerer::WaitForCount(int n) {
 }
 
 QString SaveScreenshot(QWidget* widget, const QString& name) {
-  QDir().mkpath(KEST_SCREENSHOT_DIR);
-  QString path = QDir(KEST_SCREENSHOT_DIR).filePath(name + ".png");
+  // Runs on another display platform keep their pictures apart (screenshots/xcb/...), so two
+  // runs of one test at the same time never write the same file.
+  QString folder = KEST_SCREENSHOT_DIR;
+  if (QString platform = QGuiApplication::platformName(); platform != "offscreen") {
+    folder += "/" + platform;
+  }
+  QDir().mkpath(folder);
+  QString path = QDir(folder).filePath(name + ".png");
   widget->grab().save(path);
   return path;
 }
