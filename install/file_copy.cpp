@@ -5,6 +5,7 @@
 #include <memory>
 #include <unistd.h>
 
+#include "platform/file_io.h"
 #include "platform/work_control.h"
 
 namespace kest {
@@ -15,17 +16,6 @@ namespace {
 constexpr uint64_t kChunk = 16u << 20;
 // The fallback's buffer: the whole of the memory a copy ever holds.
 constexpr size_t kBufferSize = 1u << 20;
-
-bool WriteAll(int fd, const char* data, size_t size) {
-  while (size > 0) {
-    ssize_t n = ::write(fd, data, size);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    data += n;
-    size -= static_cast<size_t>(n);
-  }
-  return true;
-}
 
 bool CopyWithBuffer(int in_fd, uint64_t offset, uint64_t length, int out_fd) {
   std::unique_ptr<char[]> buffer(new (std::nothrow) char[kBufferSize]);
@@ -38,7 +28,7 @@ bool CopyWithBuffer(int in_fd, uint64_t offset, uint64_t length, int out_fd) {
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) return false;
     if (n == 0) return length == kCopyToEnd;
-    if (!WriteAll(out_fd, buffer.get(), static_cast<size_t>(n))) return false;
+    if (!platform::WriteAll(out_fd, buffer.get(), static_cast<size_t>(n))) return false;
     done += static_cast<uint64_t>(n);
   }
   return true;

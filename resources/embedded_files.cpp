@@ -1,13 +1,10 @@
 #include "resources/embedded_files.h"
 
 #include <array>
-#include <cerrno>
-#include <fcntl.h>
 #include <mutex>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "platform/debug_trace.h"
+#include "platform/file_io.h"
 #include "platform/temp_files.h"
 
 // The blobs of embedded_blobs.S.
@@ -54,17 +51,6 @@ void WritePath(std::string& path, const std::string& value) {
   path = value;
 }
 
-bool WriteAll(int fd, std::span<const std::byte> bytes) {
-  size_t written = 0;
-  while (written < bytes.size()) {
-    ssize_t n = ::write(fd, bytes.data() + written, bytes.size() - written);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    written += static_cast<size_t>(n);
-  }
-  return true;
-}
-
 }  // namespace
 
 std::span<const std::byte> FindEmbeddedResource(std::string_view type, int id) {
@@ -83,23 +69,14 @@ std::string WriteEmbeddedResource(std::string_view type, int id, const std::stri
   // The new bytes go to a fresh name beside the target and replace it with one rename: another
   // instance that runs the tool or loads the library at this moment sees either the old file or
   // the new one, never a half-written one. No fsync: every start writes the files again, so a
-  // file cut short by a power failure is mended by the next start.
-  std::string temp = path + ".XXXXXX";
-  int fd = ::mkostemp(temp.data(), O_CLOEXEC);
-  if (fd < 0) {
-    KEST_TRACE("embedded %s %d: cannot create %s\r\n", std::string(type).c_str(), id,
-               temp.c_str());
-    return {};
-  }
-  // The tool must be executable; the library is mapped by dlopen, which needs read access only.
-  mode_t mode = type == "EXE" ? 0755 : 0644;
-  bool ok = WriteAll(fd, bytes) && ::fchmod(fd, mode) == 0;
-  ok = ::close(fd) == 0 && ok;
-  if (ok) ok = ::rename(temp.c_str(), path.c_str()) == 0;
-  if (!ok) {
-    KEST_TRACE("embedded %s %d: cannot write %s\r\n", std::string(type).c_str(), id,
-               path.c_str());
-    ::unlink(temp.c_str());
+  // file cut short by a power failure is mended by the next start. The tool must be
+  // executable; the library is mapped by dlopen, which needs read access only.
+  platform::ReplaceOptions options{.mode = static_cast<mode_t>(type == "EXE" ? 0755 : 0644),
+                                   .sync = false};
+  std::string_view content(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+  if (Status written = platform::ReplaceFileAtomically(path, content, options); !written) {
+    KEST_TRACE("embedded %s %d: %s\r\n", std::string(type).c_str(), id,
+               written.error().message.c_str());
     return {};
   }
   return path;

@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include "platform/debug_trace.h"
+#include "platform/file_io.h"
 #include "platform/work_control.h"
 
 namespace kest {
@@ -51,17 +52,6 @@ bool OpenTarget(Transfer& t) {
   if (t.fd >= 0) return true;
   t.fd = ::open(t.path->c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
   return t.fd >= 0;
-}
-
-bool WriteAll(int fd, const char* data, size_t size) {
-  while (size > 0) {
-    ssize_t n = ::write(fd, data, size);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    data += n;
-    size -= static_cast<size_t>(n);
-  }
-  return true;
 }
 
 bool StartOver(Transfer& t) {
@@ -113,7 +103,7 @@ size_t OnBody(char* data, size_t size, size_t count, void* user) {
     t.too_large = true;
     return 0;
   }
-  if (!OpenTarget(t) || !WriteAll(t.fd, data, n)) {
+  if (!OpenTarget(t) || !platform::WriteAll(t.fd, data, n)) {
     t.write_failed = true;
     return 0;
   }

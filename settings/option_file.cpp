@@ -1,21 +1,18 @@
 #include "settings/option_file.h"
 
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <fcntl.h>
 #include <fstream>
 #include <mutex>
 #include <sstream>
 #include <string_view>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <vector>
 
 #define SI_NO_CONVERSION
 #define SI_IMPLEMENTATION
 #include <SimpleIni.h>
 
+#include "platform/file_io.h"
 #include "platform/process.h"
 #include "platform/text.h"
 
@@ -158,24 +155,6 @@ void EditKey(std::vector<Line>& lines, const std::string& section, const std::st
   lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(insert), {key + "=" + *value, newline});
 }
 
-bool ReplaceFileAtomically(const std::string& path, const std::string& content) {
-  std::string temp = path + ".XXXXXX";
-  int fd = ::mkostemp(temp.data(), O_CLOEXEC);  // created 0600: the file may hold a password
-  if (fd < 0) return false;
-  size_t written = 0;
-  while (written < content.size()) {
-    ssize_t n = ::write(fd, content.data() + written, content.size() - written);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) break;
-    written += static_cast<size_t>(n);
-  }
-  bool ok = written == content.size() && ::fsync(fd) == 0;
-  ok = ::close(fd) == 0 && ok;
-  if (ok) ok = ::rename(temp.c_str(), path.c_str()) == 0;
-  if (!ok) ::unlink(temp.c_str());
-  return ok;
-}
-
 }  // namespace
 
 std::string OptionFilePath() { return CurrentPath(); }
@@ -222,7 +201,9 @@ bool SaveLoginOptions(bool remember, const std::string& account, const std::stri
   }
   std::string out;
   for (const Line& line : lines) out += line.text + line.ending;
-  return ReplaceFileAtomically(path, out);
+  // Mode 0600 (the file may hold a password), through a temporary file and a rename, so a
+  // crash never leaves it half-written.
+  return platform::ReplaceFileAtomically(path, out).ok();
 }
 
 namespace {

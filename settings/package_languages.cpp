@@ -1,7 +1,6 @@
 #include "settings/package_languages.h"
 
 #include <array>
-#include <cerrno>
 #include <fcntl.h>
 #include <mutex>
 #include <string_view>
@@ -9,6 +8,7 @@
 #include <unistd.h>
 #include <utility>
 
+#include "platform/file_io.h"
 #include "platform/text.h"
 #include "server/json_read.h"
 #include "server/server_get.h"
@@ -31,13 +31,7 @@ constexpr std::array<std::pair<std::string_view, std::string_view>, 19> kCardLan
 bool WriteWholeFile(const std::string& path, std::string_view content) {
   int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
   if (fd < 0) return false;
-  bool ok = true;
-  while (ok && !content.empty()) {
-    ssize_t n = ::write(fd, content.data(), content.size());
-    if (n < 0 && errno == EINTR) continue;
-    ok = n > 0;  // a full card: false rather than a truncated file reported as written
-    if (ok) content.remove_prefix(static_cast<size_t>(n));
-  }
+  bool ok = platform::WriteAll(fd, content);  // a full card: false, not a truncated file
   return ::close(fd) == 0 && ok;
 }
 

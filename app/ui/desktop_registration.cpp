@@ -5,13 +5,13 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <system_error>
 
 #include <pwd.h>
 #include <unistd.h>
 
 #include "app/ui/controls/images.h"
+#include "platform/file_io.h"
 
 namespace kest::ui {
 
@@ -42,24 +42,10 @@ bool WriteWhole(const std::string& path, const QByteArray& bytes) {
   std::error_code error;
   fs::create_directories(fs::path(path).parent_path(), error);
   if (error) return false;
-  std::string temporary = path + ".new";
-  {
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    if (!out) return false;
-    out.write(bytes.constData(), bytes.size());
-    out.flush();
-    if (!out) {
-      out.close();
-      fs::remove(temporary, error);
-      return false;
-    }
-  }
-  fs::rename(temporary, path, error);
-  if (error) {
-    fs::remove(temporary, error);
-    return false;
-  }
-  return true;
+  // Readable by the desktop's indexers, as a file the user wrote; no fsync, as every normal
+  // start writes the entry again.
+  std::string_view content(bytes.constData(), static_cast<size_t>(bytes.size()));
+  return platform::ReplaceFileAtomically(path, content, {.mode = 0644, .sync = false}).ok();
 }
 
 bool RemoveIfThere(const std::string& path) {

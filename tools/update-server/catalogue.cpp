@@ -1,11 +1,9 @@
 #include "tools/update-server/catalogue.h"
 
 #include <cctype>
-#include <cerrno>
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
+#include "platform/file_io.h"
 #include "platform/text.h"
 #include "server/json_read.h"
 
@@ -48,25 +46,6 @@ bool IsSafeRelativePath(const std::string& path) {
 bool IsRegularFile(const std::string& path) {
   struct stat st {};
   return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
-
-Status WriteAtomically(const std::string& path, const std::string& content) {
-  std::string temp = path + ".XXXXXX";
-  int fd = ::mkostemp(temp.data(), O_CLOEXEC);  // 0600: the file holds passwords
-  if (fd < 0) return ErrnoError("cannot create " + temp);
-  size_t done = 0;
-  while (done < content.size()) {
-    ssize_t n = ::write(fd, content.data() + done, content.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) break;
-    done += static_cast<size_t>(n);
-  }
-  bool ok = done == content.size() && ::fsync(fd) == 0;
-  ok = ::close(fd) == 0 && ok;
-  if (ok && ::rename(temp.c_str(), path.c_str()) == 0) return Ok();
-  Error error = ErrnoError("cannot write " + path);
-  ::unlink(temp.c_str());
-  return error;
 }
 
 const char* const kArrays[] = {"languages", "members", "products", "carKinds", "menuConfigs"};
@@ -224,7 +203,9 @@ Json::Value Catalogue::VersionsOf(const Json::Value& item) const {
 }
 
 bool Catalogue::Commit(Json::Value changed) {
-  if (!WriteAtomically(folder_ + "/" + kCatalogueFileName, json::Write(changed, true) + "\n")) {
+  // Mode 0600 (the file holds passwords), replaced in one step: a crash keeps the old file.
+  if (!platform::ReplaceFileAtomically(folder_ + "/" + kCatalogueFileName,
+                                       json::Write(changed, true) + "\n")) {
     return false;
   }
   root_ = std::move(changed);
