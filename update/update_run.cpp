@@ -21,13 +21,6 @@
 namespace kest {
 namespace {
 
-// Every report is a checkpoint of the pause gate.
-template <typename Call>
-void Report(Call&& call) {
-  WorkGate().Pass();
-  call();
-}
-
 bool MatchesRow(const std::string& name, const std::string& path,
                 const std::vector<std::string>& texts, const GridRow& cells) {
   if (!EqualsIgnoreCase(name, cells.name) || !EqualsIgnoreCase(path, cells.path)) return false;

@@ -5,20 +5,12 @@
 #include "catalogue/kest_car.h"
 #include "catalogue/kest_pro_item.h"
 #include "platform/text.h"
-#include "platform/work_control.h"
 #include "server/json_read.h"
 #include "server/server_get.h"
 #include "settings/language_table.h"
 
 namespace kest {
 namespace {
-
-// Every report is a checkpoint of the pause gate.
-template <typename Call>
-void Report(Call&& call) {
-  WorkGate().Pass();
-  call();
-}
 
 std::string ProcessingText(const std::string& name) {
   return Format("%s:%s", GetLangString("processing").c_str(), name.c_str());

@@ -3,14 +3,26 @@
 // Each call stands for one of the window messages of the product and returns only after the
 // front end has handled it: the window program's reporters hop to the page's thread and wait,
 // the command handles them on the calling thread. The engines pass the pause gate
-// (WorkGate()) before every call, so a front end pauses a worker by closing the gate.
+// (WorkGate()) before every call (Report below), so a front end pauses a worker by closing the
+// gate.
 //
 // No call may throw; the engines run on worker threads.
 
 #include <cstdint>
 #include <string>
 
+#include "platform/work_control.h"
+
 namespace kest {
+
+// How an engine makes every reporter call: `Report([&] { reporter_.Progress(5); });`. Each
+// report is a checkpoint of the pause gate, so a closed gate holds the worker before its next
+// report reaches the front end.
+template <typename Call>
+void Report(Call&& call) {
+  WorkGate().Pass();
+  call();
+}
 
 class CKestCar;
 class CKestProItem;

@@ -26,11 +26,6 @@ VersionDeleteThread::VersionDeleteThread(std::vector<CKestCar> cars, VersionRows
   }
 }
 
-void VersionDeleteThread::Report(const auto& call) {
-  WorkGate().Pass();  // every report is a checkpoint of the pause gate
-  call();
-}
-
 void VersionDeleteThread::Run() {
   const int n = static_cast<int>(cars_.size());
   for (int i = 0; i < n && StopFlag() == 0; ++i) {

@@ -31,8 +31,6 @@ class VersionDeleteThread final {
   bool AnyRowFailed() const { return failed_.load(); }
 
  private:
-  void Report(const auto& call);
-
   std::vector<CKestCar> cars_;
   std::vector<bool> selected_;
   VersionRows& rows_;

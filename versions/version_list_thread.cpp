@@ -4,7 +4,6 @@
 #include "catalogue/card_path.h"
 #include "catalogue/kest_car.h"
 #include "platform/text.h"
-#include "platform/work_control.h"
 #include "server/json_read.h"
 #include "settings/language_table.h"
 
@@ -12,11 +11,6 @@ namespace kest {
 
 ServerOutcome ListInfoExchange(std::string_view query) {
   return ServerGet(kListInfoEndpoint, query);
-}
-
-void VersionListThread::Report(const std::function<void()>& call) {
-  WorkGate().Pass();  // every report is a checkpoint of the pause gate
-  call();
 }
 
 ListingOutcome VersionListThread::Run() {

@@ -54,7 +54,6 @@ class VersionListThread final {
   int refusalCode() const { return refusal_code_; }
 
  private:
-  void Report(const std::function<void()>& call);
   ListingOutcome ListKinds(const Json::Value& data);
 
   ListingReporter& reporter_;

@@ -2,7 +2,7 @@
 // How the version engines talk to their front end (the version page, or the `kest` command),
 // in the manner of the update engines (update/work_reporter.h): each call stands for one
 // window message of the product and returns only after the front end has handled it, and the
-// engines pass the pause gate before every call. No call may throw.
+// engines pass the pause gate before every call (Report). No call may throw.
 
 #include <string>
 
