@@ -1,13 +1,12 @@
 // kest delete: deletes the named versions of car kinds from the card to make room.
 
-#include <csignal>
 #include <cstdio>
 #include <set>
-#include <unistd.h>
 
 #include "catalogue/card_layout.h"
-#include "cli/cmd_search.h"
 #include "cli/cmd_versions.h"
+#include "cli/interrupt_stop.h"
+#include "cli/terminal_text.h"
 #include "install/card_folder.h"
 #include "platform/text.h"
 #include "platform/work_control.h"
@@ -16,23 +15,6 @@
 
 namespace kest::cli {
 namespace {
-
-// The first Ctrl-C asks the deletion to stop before the next version; a second one ends the
-// program (the handler resets itself).
-void OnInterrupt(int) {
-  SetStopFlag(1);
-  static const char kText[] = "\nkest delete: stopping after the current version "
-                              "(Ctrl-C again to quit at once)\n";
-  [[maybe_unused]] ssize_t n = ::write(STDERR_FILENO, kText, sizeof kText - 1);
-}
-
-void CatchInterrupt() {
-  struct sigaction action {};
-  action.sa_handler = OnInterrupt;
-  action.sa_flags = SA_RESETHAND;
-  sigemptyset(&action.sa_mask);
-  ::sigaction(SIGINT, &action, nullptr);
-}
 
 // One version to delete: a copy of its car kind's record and the label as the card spells it.
 struct Chosen {
@@ -145,9 +127,10 @@ int RunDelete(const CommonOptions& options, const std::vector<std::string>& args
   VersionDeleteThread deletion(std::move(records), rows, reporter);
   SetStopFlag(0);
   WorkGate().Open();
-  CatchInterrupt();
-  deletion.Run();
-  std::signal(SIGINT, SIG_DFL);
+  {
+    StopOnInterrupt interrupt("delete", "version");
+    deletion.Run();
+  }
 
   const size_t skipped = chosen.size() - reporter.ended();
   if (skipped > 0) std::printf("Stopped: %zu version(s) not deleted.\n", skipped);

@@ -1,6 +1,5 @@
 // kest update: brings the card up to date: the rows kest search ticks, or the named ones.
 
-#include <csignal>
 #include <fcntl.h>
 #include <cstdio>
 #include <iostream>
@@ -10,6 +9,8 @@
 #include "app/kest_helper_app.h"
 #include "catalogue/card_layout.h"
 #include "cli/cmd_search.h"
+#include "cli/interrupt_stop.h"
+#include "cli/terminal_text.h"
 #include "install/card_folder.h"
 #include "platform/text.h"
 #include "platform/work_control.h"
@@ -19,23 +20,6 @@
 
 namespace kest::cli {
 namespace {
-
-// The first Ctrl-C asks the run to stop after the current item; a second one ends the program
-// (the handler resets itself).
-void OnInterrupt(int) {
-  SetStopFlag(1);
-  static const char kText[] = "\nkest update: stopping after the current item "
-                              "(Ctrl-C again to quit at once)\n";
-  [[maybe_unused]] ssize_t n = ::write(STDERR_FILENO, kText, sizeof kText - 1);
-}
-
-void CatchInterrupt() {
-  struct sigaction action {};
-  action.sa_handler = OnInterrupt;
-  action.sa_flags = SA_RESETHAND;
-  sigemptyset(&action.sa_mask);
-  ::sigaction(SIGINT, &action, nullptr);
-}
 
 // Prints the run's reports as lines; asks on the terminal when the card is full.
 class TerminalReporter final : public RunReporter {
@@ -207,9 +191,8 @@ int RunUpdate(const CommonOptions& options, const std::vector<std::string>& args
   UpdateRun run(search.catalogue, rows, reporter, RunInputs{search.languageCode});
   SetStopFlag(0);
   WorkGate().Open();
-  CatchInterrupt();
+  StopOnInterrupt interrupt("update", "item");
   run.Run();
-  std::signal(SIGINT, SIG_DFL);
   return run.AnyRowFailed() ? kExitFailed : kExitOk;
 }
 

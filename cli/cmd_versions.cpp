@@ -5,11 +5,10 @@
 #include <algorithm>
 
 #include "app/kest_helper_app.h"
-#include "cli/cmd_login.h"
-#include "cli/cmd_search.h"
+#include "cli/card_command.h"
+#include "cli/terminal_text.h"
 #include "install/card_folder.h"
 #include "platform/text.h"
-#include "resources/embedded_files.h"
 #include "settings/language_table.h"
 #include "settings/option_file.h"
 #include "versions/version_list_thread.h"
@@ -33,11 +32,6 @@ class CarListCollector final : public ListingReporter {
  private:
   std::vector<CKestCar>& cars_;
 };
-
-std::string Pad(const std::string& text, size_t width) {
-  size_t length = Utf8Length(text);
-  return text + std::string(width > length ? width - length : 0, ' ');
-}
 
 int RunVersions(const CommonOptions& options, const std::vector<std::string>& args) {
   if (!args.empty()) {
@@ -63,25 +57,13 @@ int RunVersions(const CommonOptions& options, const std::vector<std::string>& ar
 
 int ListVersionsForCommand(const CommonOptions& options, const char* command,
                            VersionListing& result) {
-  // The English table (the command speaks English), as start-up writes it.
-  ExtractEmbeddedFiles();
-  LoadLanguageTable("en");
-  if (int status = UseCard(options, command); status != kExitOk) return status;
-  if (int status = LogInForCommand(options, command); status != kExitOk) return status;
-  if (TheApp().session.currentSerial.empty()) {
-    std::fprintf(stderr, "kest %s: the account %s has no scanner\n", command,
-                 TheApp().session.account.c_str());
-    return kExitFailed;
-  }
-  SearchInputs language;
-  if (int status = ChooseLanguage(options, command, language); status != kExitOk) {
+  PackageLanguage language;
+  if (int status = PrepareCardCommand(options, command, language); status != kExitOk) {
     return status;
   }
-
-  result.languageCode = language.languageCode;
+  result.languageCode = language.code;
   CarListCollector collector(result.cars);
-  VersionListThread listing(collector, ListingInputs{language.languageId,
-                                                     language.languageCode});
+  VersionListThread listing(collector, ListingInputs{language.id, language.code});
   switch (listing.Run()) {
     case ListingOutcome::kListed:
     case ListingOutcome::kNothingOlder:
@@ -113,15 +95,15 @@ void PrintVersionTable(const std::vector<CKestCar>& cars, std::FILE* out) {
     name_width = std::max(name_width, Utf8Length(car.carKindName));
     path_width = std::max(path_width, Utf8Length(car.path));
   }
-  std::fprintf(out, "  %s  %s  versions (newest first)\n", Pad("name", name_width).c_str(),
-               Pad("path", path_width).c_str());
+  std::fprintf(out, "  %s  %s  versions (newest first)\n",
+               PadColumn("name", name_width).c_str(), PadColumn("path", path_width).c_str());
   for (const CKestCar& car : cars) {
     std::string versions;
     for (const CKestVer& v : car.localVersions) {
       versions += (versions.empty() ? "" : "  ") + v.version;
     }
-    std::fprintf(out, "  %s  %s  %s\n", Pad(car.carKindName, name_width).c_str(),
-                 Pad(car.path, path_width).c_str(), versions.c_str());
+    std::fprintf(out, "  %s  %s  %s\n", PadColumn(car.carKindName, name_width).c_str(),
+                 PadColumn(car.path, path_width).c_str(), versions.c_str());
   }
 }
 

@@ -16,10 +16,10 @@ struct VersionListing {
   std::string languageCode;    // the chosen package language's code ("EN")
 };
 
-// Checks --card and makes it the card folder, logs in, picks the package language of --lang
-// and lists the car kinds that have two versions or more on the card. Prints what went wrong,
-// prefixed with `command`, and returns the exit status; kExitOk also when no kind has older
-// versions.
+// Prepares the card command (PrepareCardCommand: the card folder, the login, the scanner and
+// the package language of --lang) and lists the car kinds that have two versions or more on
+// the card. Prints what went wrong, prefixed with `command`, and returns the exit status;
+// kExitOk also when no kind has older versions.
 int ListVersionsForCommand(const CommonOptions& options, const char* command,
                            VersionListing& listing);
 
