@@ -7,39 +7,32 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <sstream>
 #include <string>
 #include <vector>
 
+#include "tests/cli/kest_child.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/update_server_fixture.h"
 
 namespace kest {
 namespace {
 
-struct CommandResult {
-  int status = -1;
-  std::string out;  // standard output and error together
-};
+using test::CommandResult;
 
-// Runs a shell command line (ours, with fixed arguments) and collects what it prints.
-CommandResult RunCommand(const std::string& command_line) {
-  CommandResult run;
-  FILE* pipe = ::popen((command_line + " 2>&1").c_str(), "r");
-  if (!pipe) return run;
-  char buffer[4096];
-  size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) run.out.append(buffer, n);
-  int status = ::pclose(pipe);
-  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return run;
-}
-
-std::string Kest(const std::string& server, const std::string& account,
-                 const std::string& password, const std::string& args) {
-  std::string env = "KEST_ACCOUNT='" + account + "' ";
-  if (!password.empty()) env += "KEST_PASSWORD='" + password + "' ";
-  return env + KEST_CLI_PATH + std::string(" --config /nonexistent/option.ini --server ") +
-         server + " " + args;
+// kest against `server` with `account` in the environment (and the password when one is
+// given), `args` split at blanks, and `input` on its standard input.
+CommandResult Kest(const std::string& server, const std::string& account,
+                   const std::string& password, const std::string& args,
+                   const std::string& input = "") {
+  std::vector<std::string> argv = {"--config", "/nonexistent/option.ini", "--server", server};
+  std::istringstream words(args);
+  for (std::string word; words >> word;) argv.push_back(word);
+  std::vector<std::string> env = {"KEST_ACCOUNT=" + account};
+  if (!password.empty()) env.push_back("KEST_PASSWORD=" + password);
+  test::KestChild kest(argv, env);
+  if (!input.empty()) kest.Answer(input);
+  return kest.Finish();
 }
 
 class KestCliTest : public ::testing::Test {
@@ -53,7 +46,7 @@ class KestCliTest : public ::testing::Test {
 };
 
 TEST_F(KestCliTest, LoginShowsMemberRoleAndSerialNumbers) {
-  CommandResult run = RunCommand(Kest(server_.url(), "dealer01", "dealer01pw", "login"));
+  CommandResult run = Kest(server_.url(), "dealer01", "dealer01pw", "login");
   EXPECT_EQ(run.status, 0) << run.out;
   EXPECT_EQ(run.out,
             "Member: dealer01 (memberID 2001)\n"
@@ -65,7 +58,7 @@ TEST_F(KestCliTest, LoginShowsMemberRoleAndSerialNumbers) {
 }
 
 TEST_F(KestCliTest, PasswordFromThePromptWhenNotInTheEnvironment) {
-  CommandResult run = RunCommand("echo secret01 | " + Kest(server_.url(), "workshop1", "", "login"));
+  CommandResult run = Kest(server_.url(), "workshop1", "", "login", "secret01\n");
   EXPECT_EQ(run.status, 0) << run.out;
   EXPECT_NE(run.out.find("Role: member"), std::string::npos) << run.out;
 }
@@ -82,28 +75,28 @@ TEST_F(KestCliTest, FailuresHaveTheirOwnExitStatus) {
       {server_.url(), "workshop1", "secret01", "login extra", "usage: kest login", 2},
   };
   for (const Case& c : cases) {
-    CommandResult run = RunCommand(Kest(c.server, c.account, c.password, c.args));
+    CommandResult run = Kest(c.server, c.account, c.password, c.args);
     EXPECT_EQ(run.status, c.status) << c.args << ": " << run.out;
     EXPECT_NE(run.out.find(c.message), std::string::npos) << run.out;
   }
   server_.SetFault("login", "html404");
-  EXPECT_EQ(RunCommand(Kest(server_.url(), "workshop1", "secret01", "login")).status, 3);
+  EXPECT_EQ(Kest(server_.url(), "workshop1", "secret01", "login").status, 3);
   server_.SetFault("login", "code:-2");
-  EXPECT_EQ(RunCommand(Kest(server_.url(), "workshop1", "secret01", "login")).status, 4);
+  EXPECT_EQ(Kest(server_.url(), "workshop1", "secret01", "login").status, 4);
 }
 
 TEST_F(KestCliTest, LanguagesOfTheChosenScanner) {
-  CommandResult run = RunCommand(Kest(server_.url(), "workshop1", "secret01", "--serial KS0100002 languages"));
+  CommandResult run = Kest(server_.url(), "workshop1", "secret01", "--serial KS0100002 languages");
   EXPECT_EQ(run.status, 0) << run.out;
   EXPECT_EQ(run.out,
             "Package languages for KS0100002:\n"
             "  langID   code   name\n"
             "  1        EN     English\n");
-  run = RunCommand(Kest(server_.url(), "workshop1", "secret01", "languages"));
+  run = Kest(server_.url(), "workshop1", "secret01", "languages");
   EXPECT_NE(run.out.find("  2        DE     Deutsch\n"), std::string::npos) << run.out;
 
   server_.SetFault("listlang", "code:1");
-  run = RunCommand(Kest(server_.url(), "workshop1", "secret01", "languages"));
+  run = Kest(server_.url(), "workshop1", "secret01", "languages");
   EXPECT_EQ(run.status, 4) << run.out;
 }
 
@@ -134,7 +127,7 @@ TEST(KestWithServerProgram, LoginAgainstARunningServer) {
   }
   ASSERT_FALSE(url.empty()) << "the server printed no address";
 
-  CommandResult run = RunCommand(Kest(url, "workshop1", "secret01", "login"));
+  CommandResult run = Kest(url, "workshop1", "secret01", "login");
   EXPECT_EQ(run.status, 0) << run.out;
   EXPECT_NE(run.out.find("  KS0100001  (current)\n  KS0100002\n"), std::string::npos) << run.out;
 

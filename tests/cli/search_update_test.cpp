@@ -4,110 +4,24 @@
 
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <poll.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <chrono>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "tests/cli/kest_child.h"
 #include "tests/support/sized_mount.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/update_server_fixture.h"
 #include "tools/update-server/demo_catalogue.h"
 
-extern char** environ;
-
 namespace kest {
 namespace {
 
 namespace fs = std::filesystem;
-
-struct CommandResult {
-  int status = -1;
-  std::string out;  // standard output and error together
-};
-
-// kest started with `args`, its standard input and output on pipes of ours.
-class KestChild final {
- public:
-  explicit KestChild(std::vector<std::string> args) {
-    args.insert(args.begin(), KEST_CLI_PATH);
-    int in[2], out[2];
-    if (::pipe2(in, O_CLOEXEC) != 0 || ::pipe2(out, O_CLOEXEC) != 0) return;
-    pid_ = ::fork();
-    if (pid_ == 0) {
-      ::dup2(in[0], STDIN_FILENO);
-      ::dup2(out[1], STDOUT_FILENO);
-      ::dup2(out[1], STDERR_FILENO);
-      std::vector<char*> argv;
-      for (std::string& a : args) argv.push_back(a.data());
-      argv.push_back(nullptr);
-      ::execve(argv[0], argv.data(), environ);
-      ::_exit(127);
-    }
-    ::close(in[0]);
-    ::close(out[1]);
-    in_ = in[1];
-    out_ = out[0];
-  }
-  ~KestChild() {
-    if (in_ >= 0) ::close(in_);
-    if (out_ >= 0) ::close(out_);
-    if (pid_ > 0 && !waited_) {
-      ::kill(pid_, SIGKILL);
-      ::waitpid(pid_, nullptr, 0);
-    }
-  }
-
-  // Reads until the output holds `marker` after what was consumed before; false when the
-  // program ended or a minute passed first.
-  bool ReadUntil(const std::string& marker) {
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    while (output_.find(marker, consumed_) == std::string::npos) {
-      if (std::chrono::steady_clock::now() > deadline || !ReadSome(1000)) return false;
-    }
-    consumed_ = output_.find(marker, consumed_) + marker.size();
-    return true;
-  }
-  void Answer(const std::string& line) {
-    [[maybe_unused]] ssize_t n = ::write(in_, line.data(), line.size());
-  }
-  CommandResult Finish() {
-    ::close(in_);
-    in_ = -1;
-    while (ReadSome(60000)) {
-    }
-    int status = 0;
-    ::waitpid(pid_, &status, 0);
-    waited_ = true;
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, output_};
-  }
-
- private:
-  bool ReadSome(int timeout_ms) {
-    pollfd p{out_, POLLIN, 0};
-    if (::poll(&p, 1, timeout_ms) <= 0) return false;
-    char buffer[4096];
-    ssize_t n = ::read(out_, buffer, sizeof buffer);
-    if (n <= 0) return false;
-    output_.append(buffer, static_cast<size_t>(n));
-    return true;
-  }
-
-  pid_t pid_ = -1;
-  int in_ = -1, out_ = -1;
-  bool waited_ = false;
-  std::string output_;
-  size_t consumed_ = 0;
-};
+using test::CommandResult;
+using test::KestChild;
 
 class KestUpdateCliTest : public ::testing::Test {
  protected:
@@ -121,19 +35,12 @@ class KestUpdateCliTest : public ::testing::Test {
     Status made = demo::MakeDemoCatalogue(catalogue_.path(), options);
     ASSERT_TRUE(made.ok()) << made.error().message;
     server_ = std::make_unique<test::UpdateServerFixture>(catalogue_.path());
-    test::WriteFile(config_ / "user-dirs.dirs",
-                    "XDG_DESKTOP_DIR=\"" + (desktop.empty() ? desktop_.path() : desktop) + "\"\n");
-    ::setenv("HOME", desktop_.path().c_str(), 1);
-    ::setenv("XDG_CONFIG_HOME", config_.path().c_str(), 1);
-    ::setenv("KEST_ACCOUNT", "workshop1", 1);
-    ::setenv("KEST_PASSWORD", "secret01", 1);
+    test::SetUserSession(desktop_.path(), config_.path(),
+                         desktop.empty() ? desktop_.path() : desktop);
     fs::create_directories(card_);
   }
   std::vector<std::string> Args(const std::string& card, std::vector<std::string> rest) {
-    std::vector<std::string> args = {"--config", "/nonexistent/option.ini", "--server",
-                                     server_->url(), "--card", card};
-    args.insert(args.end(), rest.begin(), rest.end());
-    return args;
+    return test::CardCommandArgs(server_->url(), card, rest);
   }
   CommandResult Kest(std::vector<std::string> rest, const std::string& card = {}) {
     return KestChild(Args(card.empty() ? card_ : card, std::move(rest))).Finish();

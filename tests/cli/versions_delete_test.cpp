@@ -5,57 +5,23 @@
 #include <gtest/gtest.h>
 
 #include <sys/mount.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "tests/cli/kest_child.h"
 #include "tests/support/sized_mount.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/update_server_fixture.h"
 #include "tools/update-server/demo_catalogue.h"
 
-extern char** environ;
-
 namespace kest {
 namespace {
 
 namespace fs = std::filesystem;
-
-struct CommandResult {
-  int status = -1;
-  std::string out;  // standard output and error together
-};
-
-CommandResult RunKest(std::vector<std::string> args) {
-  args.insert(args.begin(), KEST_CLI_PATH);
-  int out[2];
-  if (::pipe2(out, O_CLOEXEC) != 0) return {};
-  pid_t pid = ::fork();
-  if (pid == 0) {
-    ::dup2(out[1], STDOUT_FILENO);
-    ::dup2(out[1], STDERR_FILENO);
-    std::vector<char*> argv;
-    for (std::string& a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    ::execve(argv[0], argv.data(), environ);
-    ::_exit(127);
-  }
-  ::close(out[1]);
-  CommandResult result;
-  char buffer[4096];
-  for (ssize_t n; (n = ::read(out[0], buffer, sizeof buffer)) > 0;) {
-    result.out.append(buffer, static_cast<size_t>(n));
-  }
-  ::close(out[0]);
-  int status = 0;
-  ::waitpid(pid, &status, 0);
-  result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return result;
-}
+using test::CommandResult;
 
 class KestVersionsCliTest : public ::testing::Test {
  protected:
@@ -73,19 +39,12 @@ class KestVersionsCliTest : public ::testing::Test {
     test::WriteFile(card + "/CarDB/AUDI/V5.30/data.en", "newest");
     card_ = card;
     server_ = std::make_unique<test::UpdateServerFixture>(catalogue_.path());
-    test::WriteFile(config_ / "user-dirs.dirs", "XDG_DESKTOP_DIR=\"" + desktop + "\"\n");
-    ::setenv("HOME", desktop_.path().c_str(), 1);
-    ::setenv("XDG_CONFIG_HOME", config_.path().c_str(), 1);
-    ::setenv("KEST_ACCOUNT", "workshop1", 1);
-    ::setenv("KEST_PASSWORD", "secret01", 1);
+    test::SetUserSession(desktop_.path(), config_.path(), desktop);
   }
   void Start() { Start(desktop_ / "KEST card", desktop_.path()); }
 
   CommandResult Kest(std::vector<std::string> rest) {
-    std::vector<std::string> args = {"--config", "/nonexistent/option.ini", "--server",
-                                     server_->url(), "--card", card_};
-    args.insert(args.end(), rest.begin(), rest.end());
-    return RunKest(args);
+    return test::RunKest(test::CardCommandArgs(server_->url(), card_, rest));
   }
   bool OnCard(const std::string& version) const {
     return test::Exists(card_ + "/CarDB/" + version);
