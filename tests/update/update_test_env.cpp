@@ -3,12 +3,8 @@
 #include "app/kest_helper_app.h"
 #include "catalogue/kest_car.h"
 #include "catalogue/kest_pro_item.h"
-#include "install/card_folder.h"
 #include "platform/text.h"
 #include "platform/work_control.h"
-#include "resources/embedded_files.h"
-#include "server/login.h"
-#include "settings/language_table.h"
 #include "update/update_search.h"
 
 namespace kest::test {
@@ -45,26 +41,6 @@ void RecordingReporter::ShowClosingMessage(ClosingMessage message) {
   events.push_back(std::string("closing:") + ClosingMessageKey(message));
 }
 
-std::vector<std::string> RecordingReporter::Matching(const std::string& prefix) const {
-  std::vector<std::string> out;
-  for (const std::string& e : events) {
-    if (StartsWith(e, prefix)) out.push_back(e);
-  }
-  return out;
-}
-
-void UpdateEngineTest::SetUp() {
-  ExtractEmbeddedFiles();
-  ASSERT_TRUE(LoadLanguageTable("en"));
-  SetStopFlag(0);
-  WorkGate().Open();
-}
-
-void UpdateEngineTest::TearDown() {
-  SetStopFlag(0);
-  WorkGate().Open();
-}
-
 demo::DemoOptions UpdateEngineTest::SmallDemo() {
   demo::DemoOptions options;
   options.carKinds = 3;
@@ -77,11 +53,8 @@ demo::DemoOptions UpdateEngineTest::SmallDemo() {
 void UpdateEngineTest::Start(const demo::DemoOptions& options, const std::string& card) {
   Status made = demo::MakeDemoCatalogue(catalogue_.path(), options);
   ASSERT_TRUE(made.ok()) << made.error().message;
-  server_ = std::make_unique<UpdateServerFixture>(catalogue_.path());
-  LoginSession& session = TheApp().session;
-  ASSERT_EQ(Login(session, "workshop1", "secret01"), kLoginOk);
-  session.packageLanguage = "EN";
-  ASSERT_TRUE(SetCardFolder(card.empty() ? card_.path() : card));
+  StartServerAndLogIn(card.empty() ? card_.path() : card);
+  TheApp().session.packageLanguage = "EN";
 }
 
 CKestProduct UpdateEngineTest::Search() {

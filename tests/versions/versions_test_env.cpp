@@ -1,12 +1,6 @@
 #include "tests/versions/versions_test_env.h"
 
-#include "app/kest_helper_app.h"
-#include "install/card_folder.h"
 #include "platform/text.h"
-#include "platform/work_control.h"
-#include "resources/embedded_files.h"
-#include "server/login.h"
-#include "settings/language_table.h"
 
 namespace kest::test {
 
@@ -24,19 +18,8 @@ void VersionRecorder::RowsDone(int index, int rows) {
   events.push_back(Format("done:%d/%d", index, rows));
 }
 
-std::vector<std::string> VersionRecorder::Matching(const std::string& prefix) const {
-  std::vector<std::string> out;
-  for (const std::string& e : events) {
-    if (StartsWith(e, prefix)) out.push_back(e);
-  }
-  return out;
-}
-
 void VersionsTest::SetUp() {
-  ExtractEmbeddedFiles();
-  ASSERT_TRUE(LoadLanguageTable("en"));
-  SetStopFlag(0);
-  WorkGate().Open();
+  ASSERT_NO_FATAL_FAILURE(EngineTest::SetUp());
   WriteFile(catalogue_ / "catalogue.json", R"({
     "languages": [{"langID": "1", "name": "EN", "langname": "English"},
                   {"langID": "2", "name": "DE", "langname": "Deutsch"}],
@@ -49,14 +32,7 @@ void VersionsTest::SetUp() {
       {"langID": "1", "carKindName": "Citroën", "path": "CITROEN", "versions": []}
     ]
   })");
-  server_ = std::make_unique<UpdateServerFixture>(catalogue_.path());
-  ASSERT_EQ(Login(TheApp().session, "workshop1", "secret01"), kLoginOk);
-  ASSERT_TRUE(SetCardFolder(card_.path()));
-}
-
-void VersionsTest::TearDown() {
-  SetStopFlag(0);
-  WorkGate().Open();
+  StartServerAndLogIn(card_.path());
 }
 
 void VersionsTest::MakeVersion(const std::string& relative) {
