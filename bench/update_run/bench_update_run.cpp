@@ -10,28 +10,25 @@
 // the update over every car kind. Target: our median within 10% of the pipeline's.
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <fcntl.h>
 #include <filesystem>
 #include <string>
-#include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
 #include "app/kest_helper_app.h"
+#include "bench/common/bench_support.h"
 #include "catalogue/kest_product.h"
 #include "install/card_folder.h"
 #include "platform/text.h"
+#include "platform/work_control.h"
 #include "resources/embedded_files.h"
 #include "server/login.h"
 #include "settings/language_table.h"
 #include "settings/option_file.h"
 #include "tools/update-server/demo_catalogue.h"
 #include "tools/update-server/update_server.h"
-#include "platform/work_control.h"
 #include "update/grid_rows.h"
 #include "update/update_run.h"
 #include "update/update_search.h"
@@ -39,43 +36,9 @@
 namespace {
 
 namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
+using namespace kest::bench;
 
 constexpr double kTimeTarget = 1.10;
-
-struct Sample {
-  double seconds = 0;
-  long peak_kib = 0;
-  bool ok = false;
-};
-
-Sample RunChild(const std::vector<std::string>& argv) {
-  std::vector<char*> args;
-  for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-  args.push_back(nullptr);
-  auto start = Clock::now();
-  pid_t pid = ::fork();
-  if (pid == 0) {
-    // Unpacking lists every file on standard output; neither side's listing is wanted here.
-    int null = ::open("/dev/null", O_WRONLY);
-    if (null >= 0) ::dup2(null, STDOUT_FILENO);
-    ::execvp(args[0], args.data());
-    ::_exit(127);
-  }
-  int status = 0;
-  rusage usage{};
-  ::wait4(pid, &status, 0, &usage);
-  Sample s;
-  s.seconds = std::chrono::duration<double>(Clock::now() - start).count();
-  s.peak_kib = usage.ru_maxrss;
-  s.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
-  return s;
-}
-
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
-}
 
 // Everything the front end does, without a front end to show it.
 class Quiet final : public kest::SearchReporter, public kest::RunReporter {
@@ -123,13 +86,13 @@ int main(int argc, char** argv) {
   if (argc == 4 && std::string(argv[1]) == "--run") return RunUpdate(argv[2], argv[3]);
   int kinds = argc > 1 ? std::atoi(argv[1]) : 20;
   uint64_t mib = argc > 2 ? std::strtoull(argv[2], nullptr, 10) : 50;
-  int runs = std::getenv("KEST_BENCH_RUNS") ? std::atoi(std::getenv("KEST_BENCH_RUNS")) : 3;
-  if (kinds <= 0 || mib == 0 || runs <= 0) {
+  int runs = RunsFromEnvironment(3);
+  if (kinds <= 0 || mib == 0) {
     std::fprintf(stderr, "usage: bench_update_run [KINDS [MiB]]\n");
     return 2;
   }
-  std::string base = (fs::temp_directory_path() / "kest-bench-update-XXXXXX").string();
-  if (!::mkdtemp(base.data())) return 1;
+  ScratchFolder base("kest-bench-update");
+  if (!base.ok()) return 1;
   std::printf("update_run: %d car kinds of %llu MiB, %d runs each, alternating\n", kinds,
               static_cast<unsigned long long>(mib), runs);
   std::fflush(stdout);
@@ -140,83 +103,77 @@ int main(int argc, char** argv) {
   options.dataBytes = mib << 20;
   options.languages = {{"1", "EN", "English"}};
   options.productItems = false;
-  auto made_at = Clock::now();
-  kest::Status made = kest::demo::MakeDemoCatalogue(base + "/catalogue", options);
+  Clock::time_point made_at = Clock::now();
+  kest::Status made = kest::demo::MakeDemoCatalogue(base / "catalogue", options);
   if (!made) {
     std::fprintf(stderr, "bench_update_run: %s\n", made.error().message.c_str());
     return 1;
   }
-  std::printf("  catalogue made in %.1f s\n",
-              std::chrono::duration<double>(Clock::now() - made_at).count());
+  std::printf("  catalogue made in %.1f s\n", SecondsSince(made_at));
 
-  int status = 1;
   kest::update_server::UpdateServer server;
-  kest::Expected<int> port = server.Start(base + "/catalogue");
+  kest::Expected<int> port = server.Start(base / "catalogue");
   if (!port) {
     std::fprintf(stderr, "bench_update_run: %s\n", port.error().message.c_str());
-  } else {
-    // The pipeline: the same packages, one after the other, through the standard tools.
-    std::string script = "set -e\n";
-    std::vector<std::string> urls;
-    for (const fs::directory_entry& e : fs::directory_iterator(base + "/catalogue/packages")) {
-      urls.push_back(server.BaseUrl() + "/files/packages/" + e.path().filename().string());
-    }
-    std::sort(urls.begin(), urls.end());
-    for (const std::string& url : urls) {
-      script += "curl -s -o \"$1/pkg\" " + Quote(url) + "\n" +
-                "7za x -y -bso0 -bsp0 -o\"$1/staging\" \"$1/pkg\"\n" +
-                "cp -r \"$1/staging/CarDB\" \"$2/\"\n" + "rm -rf \"$1/staging\" \"$1/pkg\"\n";
-    }
-    std::string self = fs::read_symlink("/proc/self/exe").string();
-    std::vector<double> ours, tools;
-    long ours_peak = 0;
-    bool all_ok = true;
-    // One untimed pass of the tools: the packages' pages are then cached for every run alike.
-    fs::create_directories(base + "/work");
-    fs::create_directories(base + "/card");
-    RunChild({"bash", "-c", script, "pipeline", base + "/work", base + "/card"});
-    for (int i = 0; i < runs; ++i) {
-      for (int which = 0; which < 2; ++which) {
-        std::error_code ec;
-        fs::remove_all(base + "/card", ec);
-        fs::remove_all(base + "/work", ec);
-        fs::create_directories(base + "/card");
-        fs::create_directories(base + "/work");
-        ::sync();
-        ::setenv("TMPDIR", (base + "/work").c_str(), 1);
-        Sample s = which == 0
-                       ? RunChild({self, "--run", server.BaseUrl(), base + "/card"})
-                       : RunChild({"bash", "-c", script, "pipeline", base + "/work",
-                                   base + "/card"});
-        int installed = 0;  // complete data files, nested car kinds ("ASIA/HONDA") too
-        for (auto it = fs::recursive_directory_iterator(base + "/card/CarDB", ec);
-             !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
-          installed += it->path().filename() == "data.en" &&
-                               fs::file_size(it->path(), ec) == (mib << 20)
-                           ? 1
-                           : 0;
-        }
-        bool complete = s.ok && installed == kinds;
-        all_ok = all_ok && complete;
-        (which == 0 ? ours : tools).push_back(s.seconds);
-        if (which == 0) ours_peak = std::max(ours_peak, s.peak_kib);
-        std::printf("  run %d %-22s %7.3f s  %6.1f MiB/s%s\n", i + 1,
-                    which == 0 ? "UpdateRun" : "curl | 7za x | cp -r", s.seconds,
-                    static_cast<double>(mib * static_cast<uint64_t>(kinds)) / s.seconds,
-                    complete ? "" : "  INCOMPLETE");
-        std::fflush(stdout);
-      }
-    }
-    double ratio = Median(ours) / Median(tools);
-    bool fast = ratio <= kTimeTarget;
-    std::printf("median: UpdateRun %.3f s, pipeline %.3f s; ratio %.3f (target <= %.2f) %s\n",
-                Median(ours), Median(tools), ratio, kTimeTarget, fast ? "ok" : "MISSED");
-    // wait4 counts the forked image of this program too: an upper bound.
-    std::printf("peak memory: UpdateRun at most %.1f MiB\n", ours_peak / 1024.0);
-    status = all_ok && fast ? 0 : 1;
-    server.Stop();
+    return 1;
   }
-  std::error_code ec;
-  fs::remove_all(base, ec);
-  return status;
+  // The pipeline: the same packages, one after the other, through the standard tools.
+  std::string script = "set -e\n";
+  std::vector<std::string> urls;
+  for (const fs::directory_entry& e : fs::directory_iterator(base / "catalogue/packages")) {
+    urls.push_back(server.BaseUrl() + "/files/packages/" + e.path().filename().string());
+  }
+  std::sort(urls.begin(), urls.end());
+  for (const std::string& url : urls) {
+    script += "curl -s -o \"$1/pkg\" " + Quote(url) + "\n" +
+              "7za x -y -bso0 -bsp0 -o\"$1/staging\" \"$1/pkg\"\n" +
+              "cp -r \"$1/staging/CarDB\" \"$2/\"\n" + "rm -rf \"$1/staging\" \"$1/pkg\"\n";
+  }
+  const std::vector<std::string> pipeline = {"bash", "-c", script, "pipeline", base / "work",
+                                             base / "card"};
+  // Unpacking lists every file on standard output; neither side's listing is wanted here.
+  const ChildOptions quiet{.quiet = true};
+  std::vector<double> ours, tools;
+  double ours_peak = 0;
+  bool all_ok = true;
+  // One untimed pass of the tools: the packages' pages are then cached for every run alike.
+  fs::create_directories(base / "work");
+  fs::create_directories(base / "card");
+  RunChild(pipeline, quiet);
+  for (int i = 0; i < runs; ++i) {
+    for (int which = 0; which < 2; ++which) {
+      std::error_code ec;
+      fs::remove_all(base / "card", ec);
+      fs::remove_all(base / "work", ec);
+      fs::create_directories(base / "card");
+      fs::create_directories(base / "work");
+      ::sync();
+      ::setenv("TMPDIR", (base / "work").c_str(), 1);
+      Timing t = which == 0
+                     ? RunChild({SelfPath(), "--run", server.BaseUrl(), base / "card"}, quiet)
+                     : RunChild(pipeline, quiet);
+      int installed = 0;  // complete data files, nested car kinds ("ASIA/HONDA") too
+      for (auto it = fs::recursive_directory_iterator(base / "card/CarDB", ec);
+           !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
+        installed += it->path().filename() == "data.en" &&
+                             fs::file_size(it->path(), ec) == (mib << 20)
+                         ? 1
+                         : 0;
+      }
+      bool complete = t.ok && installed == kinds;
+      all_ok = all_ok && complete;
+      (which == 0 ? ours : tools).push_back(t.seconds);
+      if (which == 0) ours_peak = std::max(ours_peak, t.peak_mib);
+      std::printf("  run %d %-22s %7.3f s  %6.1f MiB/s%s\n", i + 1,
+                  which == 0 ? "UpdateRun" : "curl | 7za x | cp -r", t.seconds,
+                  static_cast<double>(mib * static_cast<uint64_t>(kinds)) / t.seconds,
+                  complete ? "" : "  INCOMPLETE");
+      std::fflush(stdout);
+    }
+  }
+  bool fast = PrintMedians("UpdateRun", ours, "pipeline", tools, kTimeTarget);
+  // wait4 counts the forked image of this program too: an upper bound.
+  std::printf("  peak memory of UpdateRun: at most %.1f MiB\n", ours_peak);
+  server.Stop();
+  return all_ok && fast ? 0 : 1;
 }
