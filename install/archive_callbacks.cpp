@@ -80,11 +80,7 @@ HRESULT CArchiveOpenCallback::QueryInterface(const GUID* iid, void** out) {
 
 uint32_t CArchiveOpenCallback::AddRef() { return refs_.Add(); }
 
-uint32_t CArchiveOpenCallback::Release() {
-  uint32_t left = refs_.Drop();
-  if (left == 0) delete this;
-  return left;
-}
+uint32_t CArchiveOpenCallback::Release() { return ReleaseReference(this, refs_); }
 
 HRESULT CArchiveOpenCallback::SetTotal(const uint64_t*, const uint64_t*) { return S_OK; }
 HRESULT CArchiveOpenCallback::SetCompleted(const uint64_t*, const uint64_t*) { return S_OK; }
@@ -134,11 +130,7 @@ HRESULT CArchiveExtractCallback::QueryInterface(const GUID* iid, void** out) {
 
 uint32_t CArchiveExtractCallback::AddRef() { return refs_.Add(); }
 
-uint32_t CArchiveExtractCallback::Release() {
-  uint32_t left = refs_.Drop();
-  if (left == 0) delete this;
-  return left;
-}
+uint32_t CArchiveExtractCallback::Release() { return ReleaseReference(this, refs_); }
 
 HRESULT CArchiveExtractCallback::SetTotal(uint64_t) { return S_OK; }
 

@@ -32,6 +32,15 @@ class RefCount final {
   std::atomic<uint32_t> count_{0};
 };
 
+// What every Release does: drops one reference of `object` and deletes it with the last one.
+// Returns the count after the drop.
+template <typename Object>
+uint32_t ReleaseReference(Object* object, RefCount& refs) {
+  uint32_t left = refs.Drop();
+  if (left == 0) delete object;
+  return left;
+}
+
 // Hands `object` out as `interface_ptr` with a reference added.
 template <typename Interface>
 HRESULT HandOut(Interface* interface_ptr, void** out) {

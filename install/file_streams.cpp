@@ -82,11 +82,7 @@ HRESULT CInFileStream::QueryInterface(const GUID* iid, void** out) {
 
 uint32_t CInFileStream::AddRef() { return refs_.Add(); }
 
-uint32_t CInFileStream::Release() {
-  uint32_t left = refs_.Drop();
-  if (left == 0) delete this;
-  return left;
-}
+uint32_t CInFileStream::Release() { return ReleaseReference(this, refs_); }
 
 HRESULT CInFileStream::Read(void* data, uint32_t size, uint32_t* processed) {
   return Guarded([&]() -> HRESULT {
@@ -189,11 +185,7 @@ HRESULT COutFileStream::QueryInterface(const GUID* iid, void** out) {
 
 uint32_t COutFileStream::AddRef() { return refs_.Add(); }
 
-uint32_t COutFileStream::Release() {
-  uint32_t left = refs_.Drop();
-  if (left == 0) delete this;
-  return left;
-}
+uint32_t COutFileStream::Release() { return ReleaseReference(this, refs_); }
 
 HRESULT COutFileStream::Write(const void* data, uint32_t size, uint32_t* processed) {
   return Guarded([&]() -> HRESULT {
