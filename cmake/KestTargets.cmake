@@ -47,27 +47,41 @@ function(kest_executable name)
   endif()
 endfunction()
 
-# kest_gtest(NAME SOURCES ... [DEPENDS ...] [ENVIRONMENT ...] [LABELS ...])
+# kest_test_labels(OUT_VAR): the CTest labels of the tests defined in the calling folder: the
+# name of the folder they test (tests/<folder>/...), and "ui" as well in a ui/ folder. So
+# `ctest -L '^update$'` runs the tests of update/ (-L takes a regular expression: a bare
+# "update" also matches "selfupdate").
+function(kest_test_labels out_var)
+  file(RELATIVE_PATH relative ${PROJECT_SOURCE_DIR}/tests ${CMAKE_CURRENT_SOURCE_DIR})
+  string(REPLACE "/" ";" parts "${relative}")
+  list(GET parts 0 labels)
+  if("ui" IN_LIST parts)
+    list(APPEND labels ui)
+  endif()
+  set(${out_var} ${labels} PARENT_SCOPE)
+endfunction()
+
+# kest_gtest(NAME SOURCES ... [DEPENDS ...] [ENVIRONMENT ...])
 # One process per test case (gtest_discover_tests), so process-wide state never leaks between
-# cases. Tests make their own temporary folders; none shares a fixed path with another.
+# cases. Tests make their own temporary folders; none shares a fixed path with another. The
+# label is the folder under test (kest_test_labels); GoogleTest programs live outside ui/.
 function(kest_gtest name)
-  cmake_parse_arguments(ARG "" "" "SOURCES;DEPENDS;ENVIRONMENT;LABELS" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPENDS;ENVIRONMENT" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   kest_apply_common(${name})
   target_link_libraries(${name} PRIVATE GTest::gtest_main GTest::gmock ${ARG_DEPENDS})
   # An empty property value would vanish from the list and shift every pair after it, so only
   # the properties that were given are passed on.
-  set(properties TIMEOUT 300)
+  kest_test_labels(labels)
+  set(properties TIMEOUT 300 LABELS ${labels})
   if(ARG_ENVIRONMENT)
     list(APPEND properties ENVIRONMENT "${ARG_ENVIRONMENT}")
-  endif()
-  if(ARG_LABELS)
-    list(APPEND properties LABELS "${ARG_LABELS}")
   endif()
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES ${properties})
 endfunction()
 
-# kest_qtest(NAME SOURCES ... [DEPENDS ...]): a QtTest program, run on the offscreen platform.
+# kest_qtest(NAME SOURCES ... [DEPENDS ...]): a QtTest program, run on the offscreen platform,
+# labelled as kest_test_labels says.
 function(kest_qtest name)
   cmake_parse_arguments(ARG "" "" "SOURCES;DEPENDS;ENVIRONMENT" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
@@ -75,8 +89,9 @@ function(kest_qtest name)
   kest_apply_common(${name})
   target_link_libraries(${name} PRIVATE Qt6::Test Qt6::Widgets ${ARG_DEPENDS})
   add_test(NAME ${name} COMMAND ${name})
+  kest_test_labels(labels)
   set_tests_properties(${name} PROPERTIES
-    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;${ARG_ENVIRONMENT}" TIMEOUT 600)
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;${ARG_ENVIRONMENT}" TIMEOUT 600 LABELS "${labels}")
 endfunction()
 
 function(_kest_collect_links target out_var)
