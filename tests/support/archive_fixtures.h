@@ -17,7 +17,8 @@ int RunIn(const std::string& folder, const std::vector<std::string>& argv,
           const std::string& input = {});
 
 // Packs everything inside `folder` (not the folder itself) into `archive` (adding to it when
-// it exists), paths relative to `folder`. `switches` go to 7za as they are (e.g. "-mx0", "-pSECRET", "-mhe=on", "-snl").
+// it exists), paths relative to `folder`. `switches` go to 7za as they are (e.g. "-mx0",
+// "-pSECRET", "-mhe=on", "-snl").
 void Make7z(const std::string& archive, const std::string& folder,
             const std::vector<std::string>& switches = {});
 

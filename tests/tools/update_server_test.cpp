@@ -90,7 +90,8 @@ TEST_F(UpdateServerTest, ConfigurationAndCustomFilesAreServed) {
   ASSERT_EQ(code, 0);
   test::TempDir out;
   ASSERT_TRUE(HttpGetToFile(json::ReadString(config, "data"), out / "config.xml"));
-  EXPECT_EQ(test::ReadFile(out / "config.xml"), test::ReadFile(example_.dir / "config/menu_de.xml"));
+  EXPECT_EQ(test::ReadFile(out / "config.xml"),
+            test::ReadFile(example_.dir / "config/menu_de.xml"));
   EXPECT_EQ(Ask(kGetMenuConfigEndpoint, "productInfoID=7&region=2&lang=fr").first,
             update_server::kCodeNoMenuConfig);
 
@@ -145,7 +146,9 @@ TEST_F(UpdateServerTest, UserChangesAreCheckedKeptAndWrittenBack) {
       {"memberID=1001&memberAccount=workshop1", 0},  // its own name is no clash
       {"memberID=1001&memberAccount=werkstatt%C3%A4&phone=%2B49%201&email=%40", 0},
   };
-  for (const Case& c : cases) EXPECT_EQ(Ask(kUpdateUserEndpoint, c.query).first, c.code) << c.query;
+  for (const Case& c : cases) {
+    EXPECT_EQ(Ask(kUpdateUserEndpoint, c.query).first, c.code) << c.query;
+  }
 
   // Kept across a restart: the change is in catalogue.json.
   server_.server().Stop();

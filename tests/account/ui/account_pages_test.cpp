@@ -207,7 +207,8 @@ void AccountPagesTest::SecondClickWhileALoginRunsIsIgnored() {
 void AccountPagesTest::ClosingTheWindowDuringALoginWaitsForItsWorker() {
   // The answer comes late and is a refusal, whose box would need the closed window.
   server_->SetFault("login", "delay:700");
-  kest::Expected<kest::update_server::Fault> refusal = kest::update_server::ParseFault("code:4000");
+  kest::Expected<kest::update_server::Fault> refusal =
+      kest::update_server::ParseFault("code:4000");
   QVERIFY(refusal.ok());
   server_->server().AddFault("login", *refusal);
   TypeInto(LoginView()->userNameEdit(), "workshop1");

@@ -125,7 +125,8 @@ void MainWindowTest::TabsFollowTheLoginAndTheCaptionNamesTheMember() {
   // The name exactly as typed, non-ASCII included; the report comes from a worker thread.
   QVERIFY(FromWorker([&] { window.SessionStarted("Werkstatt Müller"); }));
   QVERIFY(window.loggedIn());
-  QCOMPARE(window.windowTitle(), QString("KestHelper Update Utility-Werkstatt Müller(V19.030101)"));
+  QCOMPARE(window.windowTitle(),
+           QString("KestHelper Update Utility-Werkstatt Müller(V19.030101)"));
   QCOMPARE(window.currentPage(), CKestHelperDlg::kHomeState);
   QVERIFY(window.TabButton(CKestHelperDlg::kHomeTab)->marked());
 
