@@ -16,24 +16,6 @@
 namespace kest::cli {
 namespace {
 
-// Collects the records into the catalogue, as the page does; the rest is for windows.
-class CatalogueCollector final : public SearchReporter {
- public:
-  explicit CatalogueCollector(CKestProduct& catalogue) : catalogue_(catalogue) {}
-  void WorkStarted() override {}
-  void WorkFinished() override {}
-  void WorkerEnded() override {}
-  void StatusText(const std::string&) override {}
-  void Progress(int) override {}
-  void ProItemFound(const CKestProItem& item) override { catalogue_.proItems.push_back(item); }
-  void CarFound(const CKestCar& car) override { catalogue_.cars.push_back(car); }
-  void ClearGridReady() override {}
-  void FillGrid() override {}
-
- private:
-  CKestProduct& catalogue_;
-};
-
 void PrintCatalogue(const SearchResult& result) {
   struct Line {
     std::string tick, name, path, server, card;

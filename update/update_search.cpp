@@ -4,6 +4,7 @@
 #include "catalogue/card_path.h"
 #include "catalogue/kest_car.h"
 #include "catalogue/kest_pro_item.h"
+#include "catalogue/kest_product.h"
 #include "platform/text.h"
 #include "server/json_read.h"
 #include "server/server_get.h"
@@ -78,5 +79,11 @@ bool UpdateSearch::FetchCarKinds() {
   }
   return true;
 }
+
+void CatalogueCollector::ProItemFound(const CKestProItem& item) {
+  catalogue_.proItems.push_back(item);
+}
+
+void CatalogueCollector::CarFound(const CKestCar& car) { catalogue_.cars.push_back(car); }
 
 }  // namespace kest

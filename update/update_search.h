@@ -9,6 +9,8 @@
 
 namespace kest {
 
+class CKestProduct;
+
 struct SearchInputs {
   std::string languageId;    // "langID" of the chosen package language, sent as langId
   std::string languageCode;  // its "name" ("EN"), stored in every car kind record
@@ -43,6 +45,25 @@ class UpdateSearch final {
   std::string token_;
   std::string serial_;
   int region_ = 0;
+};
+
+// The search reporter of a front end without a grid (the `kest` command, the benchmarks): it
+// appends copies of the records to `catalogue`, as the page does, and ignores the rest.
+class CatalogueCollector final : public SearchReporter {
+ public:
+  explicit CatalogueCollector(CKestProduct& catalogue) : catalogue_(catalogue) {}
+  void WorkStarted() override {}
+  void WorkFinished() override {}
+  void WorkerEnded() override {}
+  void StatusText(const std::string&) override {}
+  void Progress(int) override {}
+  void ProItemFound(const CKestProItem& item) override;
+  void CarFound(const CKestCar& car) override;
+  void ClearGridReady() override {}
+  void FillGrid() override {}
+
+ private:
+  CKestProduct& catalogue_;
 };
 
 }  // namespace kest

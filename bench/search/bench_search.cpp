@@ -37,23 +37,6 @@ using kest::Format;
 
 constexpr double kSecondsTarget = 1.0;
 
-// Keeps copies of the records, as the page does.
-class Collector final : public kest::SearchReporter {
- public:
-  kest::CKestProduct catalogue;
-  void WorkStarted() override {}
-  void WorkFinished() override {}
-  void WorkerEnded() override {}
-  void StatusText(const std::string&) override {}
-  void Progress(int) override {}
-  void ProItemFound(const kest::CKestProItem& item) override {
-    catalogue.proItems.push_back(item);
-  }
-  void CarFound(const kest::CKestCar& car) override { catalogue.cars.push_back(car); }
-  void ClearGridReady() override {}
-  void FillGrid() override {}
-};
-
 int Search(const std::string& url, const std::string& card, int kinds, int on_card,
            const std::string& peak_file) {
   using namespace kest;
@@ -62,16 +45,17 @@ int Search(const std::string& url, const std::string& card, int kinds, int on_ca
   OverrideServerUrl(url);
   if (Login(TheApp().session, "bench", "bench01") != kLoginOk || !SetCardFolder(card)) return 2;
   TheApp().session.packageLanguage = "EN";
-  Collector collector;
+  CKestProduct catalogue;  // the copies a page keeps
+  CatalogueCollector collector(catalogue);
   if (UpdateSearch(collector, SearchInputs{"1", "EN"}).Run() != SearchOutcome::kReady) return 3;
   int with_local = 0;
-  for (const CKestCar& car : collector.catalogue.cars) {
+  for (const CKestCar& car : catalogue.cars) {
     with_local += car.localVersions.empty() ? 0 : 1;
   }
   // The parent cannot take the peak from wait4: a child's figure there includes the forked
   // copy of the parent, server and all.
   std::ofstream(peak_file) << PeakResidentKib();
-  return static_cast<int>(collector.catalogue.cars.size()) == kinds && with_local == on_card ? 0
+  return static_cast<int>(catalogue.cars.size()) == kinds && with_local == on_card ? 0
                                                                                               : 1;
 }
 

@@ -40,21 +40,14 @@ using namespace kest::bench;
 
 constexpr double kTimeTarget = 1.10;
 
-// Everything the front end does, without a front end to show it.
-class Quiet final : public kest::SearchReporter, public kest::RunReporter {
+// What the front end does during the run, without a front end to show it.
+class QuietRun final : public kest::RunReporter {
  public:
-  kest::CKestProduct catalogue;
   void WorkStarted() override {}
   void WorkFinished() override {}
   void WorkerEnded() override {}
   void StatusText(const std::string&) override {}
   void Progress(int) override {}
-  void ProItemFound(const kest::CKestProItem& item) override {
-    catalogue.proItems.push_back(item);
-  }
-  void CarFound(const kest::CKestCar& car) override { catalogue.cars.push_back(car); }
-  void ClearGridReady() override {}
-  void FillGrid() override {}
   void RowStatusChanged(int, kest::RowStatus) override {}
   void RowsDone(int, int) override {}
   void CardFull(int, uint64_t) override { kest::RequestStop(); }
@@ -70,10 +63,12 @@ int RunUpdate(const std::string& url, const std::string& card) {
   LoginSession& session = TheApp().session;
   if (Login(session, "workshop1", "secret01") != kLoginOk || !SetCardFolder(card)) return 2;
   session.packageLanguage = "EN";
-  Quiet quiet;
-  if (UpdateSearch(quiet, SearchInputs{"1", "EN"}).Run() != SearchOutcome::kReady) return 3;
-  ListedRows rows(RowsAfterSearch(quiet.catalogue));
-  UpdateRun run(quiet.catalogue, rows, quiet, RunInputs{"EN"});
+  CKestProduct catalogue;
+  CatalogueCollector collector(catalogue);
+  if (UpdateSearch(collector, SearchInputs{"1", "EN"}).Run() != SearchOutcome::kReady) return 3;
+  ListedRows rows(RowsAfterSearch(catalogue));
+  QuietRun quiet;
+  UpdateRun run(catalogue, rows, quiet, RunInputs{"EN"});
   run.Run();
   return run.AnyRowFailed() ? 1 : 0;
 }
