@@ -2,6 +2,7 @@
 
 #include <fstream>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "catalogue/card_path.h"
 #include "install/item_path.h"
@@ -51,7 +52,12 @@ bool FetchMenuConfig(int32_t region, int32_t productInfoID, const std::string& c
   std::string sys =
       FindEntryIgnoringCase(StagingFolder(), "sys", EntryKind::kFolder).value_or("sys");
   std::string target = PrepareStagedFile(StagingFolder(), {sys, code, "config.xml"});
-  return !target.empty() && HttpGetToFile(address, target) && FirstLineMentionsEncoding(target);
+  if (target.empty()) return false;
+  if (HttpGetToFile(address, target) && FirstLineMentionsEncoding(target)) return true;
+  // The staged tree is copied onto the card even when this fails: a fragment or an error
+  // page left here would replace the scanner's working configuration.
+  ::unlink(target.c_str());
+  return false;
 }
 
 bool FetchCustomFiles(const std::string& serial, int32_t region) {
@@ -71,8 +77,12 @@ bool FetchCustomFiles(const std::string& serial, int32_t region) {
       all = false;
       continue;
     }
-    // The address is used as the server gives it.
-    if (!HttpGetToFile(json::AsString(json::Member(data, key)), target)) all = false;
+    // The address is used as the server gives it. A transfer cut short leaves no fragment
+    // to be copied over the card's own copy of the file.
+    if (!HttpGetToFile(json::AsString(json::Member(data, key)), target)) {
+      ::unlink(target.c_str());
+      all = false;
+    }
   }
   return all;
 }

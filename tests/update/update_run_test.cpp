@@ -155,6 +155,39 @@ TEST_F(UpdateRunTest, AProductItemWithoutMenuConfigurationFailsAfterCopying) {
   EXPECT_FALSE(catalogue.proItems[2].IsVersionInstalled("V1.10"));
 }
 
+// The scanner's menu configuration and custom files on the card are replaced only by copies
+// that arrived whole: a transfer cut short, or a configuration that fails its check, must not
+// overwrite the card's working copy with a fragment or an error page.
+TEST_F(UpdateRunTest, FailedConfigurationAndCustomFileFetchesLeaveTheCardsCopies) {
+  Start();
+  const std::string good_config = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<menu old/>\n";
+  WriteFile(card_ / "sys/en/config.xml", good_config);
+  WriteFile(card_ / "sys/custom/dealer.ini", "[dealer]\nname=Old Motors\n");
+  CKestProduct catalogue = Search();
+  struct Case {
+    const char* endpoint;
+    const char* fault;  // set once the package has arrived
+    const char* dealer;  // the card's custom file afterwards
+  } cases[] = {
+      // Both files cut off half way.
+      {"files", "truncate", "[dealer]\nname=Old Motors\n"},
+      // The configuration arrives whole but is none; the custom file arrives whole.
+      {"getmenuconfig", "body:<menu/>", "[dealer]\nname=Example Motors\n"},
+  };
+  for (const Case& c : cases) {
+    RecordingReporter reporter;
+    reporter.on_status = [&](int, RowStatus status) {
+      if (status == RowStatus::kInstalling) server_->SetFault(c.endpoint, c.fault);
+    };
+    EXPECT_TRUE(RunUpdate(catalogue, Ticked(catalogue, {3}), reporter)) << c.fault;
+    server_->ClearFaults();
+    EXPECT_EQ(reporter.Matching("row:3:").back(), "row:3:5") << c.fault;
+    EXPECT_EQ(ReadFile(card_ / "sys/en/config.xml"), good_config) << c.fault;
+    EXPECT_EQ(ReadFile(card_ / "sys/custom/dealer.ini"), c.dealer) << c.fault;
+    EXPECT_TRUE(Exists(card_ / "sys/system/version.txt")) << c.fault;
+  }
+}
+
 TEST_F(UpdateRunTest, Stopping) {
   Start();
   Status made = demo::MakeCarKindPackage(PackageOf("AUDI", "V5.20"), "AUDI", "V5.20", "en", 1024,
