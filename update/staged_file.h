@@ -17,4 +17,9 @@ std::string PrepareStagedFile(const std::string& root, const std::vector<std::st
 // True when `path` is a real folder, not a link to one.
 bool IsRealFolder(const std::string& path);
 
+// DeleteFolderTree for the staging folder or a tree inside it: read-only files (a package may
+// bring them) lose that mode first, as DeleteFolderTree leaves read-only files in place and
+// whatever stays in the staging folder would be copied onto the next card updated.
+bool DeleteStagedTree(const std::string& folder);
+
 }  // namespace kest

@@ -62,7 +62,7 @@ void UpdateRun::Run() {
   }
 
   Report([&] { reporter_.WorkStarted(); });
-  DeleteFolderTree(StagingFolder());
+  DeleteStagedTree(StagingFolder());
   Report([&] { reporter_.Progress(0); });
 
   int done = 0;
@@ -74,7 +74,7 @@ void UpdateRun::Run() {
     done = row;
   }
 
-  DeleteFolderTree(StagingFolder());
+  DeleteStagedTree(StagingFolder());
   ClosingMessage closing = failed_ ? ClosingMessage::kPleaseRetry : ClosingMessage::kCompleted;
   Report([&] { reporter_.ShowClosingMessage(closing); });
   Report([&] { reporter_.RowsDone(total_, total_); });
@@ -120,7 +120,7 @@ void UpdateRun::EndRow(int row, RowStatus outcome, int done, const std::string& 
   SetStatus(row, outcome);
   Report([&] { reporter_.RowsDone(done, total_); });
   if (!archive.empty()) ::unlink(archive.c_str());
-  DeleteFolderTree(StagingFolder());
+  DeleteStagedTree(StagingFolder());
 }
 
 void UpdateRun::RunCarRow(int row, CKestCar& car, const std::string& label, int done) {
@@ -143,7 +143,7 @@ void UpdateRun::RunCarRow(int row, CKestCar& car, const std::string& label, int 
     installed = InstallCarAttempt(row, car, label, archive);
     if (!installed) {
       ::unlink(archive.c_str());
-      DeleteFolderTree(StagedFolder("CarDB"));
+      DeleteStagedTree(StagedFolder("CarDB"));
     }
   }
   SetStatus(row, RowStatus::kInstalling);
@@ -173,7 +173,7 @@ bool UpdateRun::InstallCarAttempt(int row, CKestCar& car, const std::string& lab
   bool copied = CopyFolderTree(staged, destination);
   car.MarkVersion(label, 1);
   if (copied && car.IsVersionInstalled(label)) {
-    DeleteFolderTree(staged);
+    DeleteStagedTree(staged);
     return true;
   }
   car.MarkVersion(label, 0);

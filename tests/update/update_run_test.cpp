@@ -155,6 +155,32 @@ TEST_F(UpdateRunTest, AProductItemWithoutMenuConfigurationFailsAfterCopying) {
   EXPECT_FALSE(catalogue.proItems[2].IsVersionInstalled("V1.10"));
 }
 
+// A package may carry read-only files. The staging folder must still be emptied after the
+// row: whatever stayed there would be copied onto the next card that is updated.
+TEST_F(UpdateRunTest, ReadOnlyStagedFilesDoNotReachTheNextCard) {
+  Start();
+  TempDir work("kest-ro-package");
+  WriteFile(work / "CarDB/AUDI/V5.20/data.en", "audi");
+  WriteFile(work / "CarDB/AUDI/V5.20/locked.bin", "read-only");
+  fs::permissions(work / "CarDB/AUDI/V5.20/locked.bin", fs::perms::owner_read);
+  Status made = demo::Pack7z(PackageOf("AUDI", "V5.20"), {work / "CarDB"});
+  ASSERT_TRUE(made.ok()) << made.error().message;
+  CKestProduct catalogue = Search();
+  RecordingReporter first;
+  RunUpdate(catalogue, Ticked(catalogue, {4}), first);
+  ASSERT_EQ(first.Matching("row:4:").back(), "row:4:3");
+  EXPECT_TRUE(Exists(card_ / "CarDB/AUDI/V5.20/locked.bin"));
+  EXPECT_TRUE(TempLeftovers().empty());
+
+  // Another scanner's card, and a car kind of its own.
+  TempDir other("kest-other-card");
+  ASSERT_TRUE(SetCardFolder(other.path()));
+  RecordingReporter second;
+  RunUpdate(catalogue, Ticked(catalogue, {5}), second);
+  EXPECT_EQ(second.Matching("row:5:").back(), "row:5:3");
+  EXPECT_FALSE(Exists(other / "CarDB/AUDI"));
+}
+
 // The scanner's menu configuration and custom files on the card are replaced only by copies
 // that arrived whole: a transfer cut short, or a configuration that fails its check, must not
 // overwrite the card's working copy with a fragment or an error page.
