@@ -151,7 +151,7 @@ void Configure(CURL* curl, const std::string& url, curl_slist* headers, Transfer
 }
 
 HttpGetResult Fetch(const std::string& url, const std::string& target_path,
-                    uint64_t max_bytes) {
+                    uint64_t max_bytes, long* final_status = nullptr) {
   if (url.empty() || target_path.empty()) return HttpGetResult::kFailed;
   InitCurlOnce();
   CURL* curl = curl_easy_init();
@@ -202,6 +202,7 @@ HttpGetResult Fetch(const std::string& url, const std::string& target_path,
   if (t.fd >= 0 && ::close(t.fd) != 0 && result == HttpGetResult::kOk) {
     result = HttpGetResult::kFailed;
   }
+  if (final_status) *final_status = t.status;
   curl_slist_free_all(headers);
   curl_easy_cleanup(curl);
   return result;
@@ -221,6 +222,12 @@ HttpLimits CurrentHttpLimits() {
 
 bool HttpGetToFile(const std::string& url, const std::string& target_path) {
   return Fetch(url, target_path, UINT64_MAX) == HttpGetResult::kOk;
+}
+
+bool HttpDownloadFile(const std::string& url, const std::string& target_path) {
+  long status = 0;
+  if (Fetch(url, target_path, UINT64_MAX, &status) != HttpGetResult::kOk) return false;
+  return status < 400;
 }
 
 HttpGetResult HttpGetToFileBounded(const std::string& url, const std::string& target_path,

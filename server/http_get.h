@@ -34,6 +34,12 @@ HttpLimits CurrentHttpLimits();
 // account requests while an update waits).
 bool HttpGetToFile(const std::string& url, const std::string& target_path);
 
+// As HttpGetToFile, for a file that a server answer names and that goes onto the card as it is
+// (a custom file, the menu configuration): an answer with an HTTP error status (400 and above)
+// carries the server's error page, not the file, and counts as a failure. The body is still
+// stored; the caller removes it.
+bool HttpDownloadFile(const std::string& url, const std::string& target_path);
+
 // As HttpGetToFile, for answers that are read into memory afterwards: a body longer than
 // `max_bytes` is cut off and reported as kTooLarge.
 enum class HttpGetResult { kOk, kFailed, kTooLarge };

@@ -53,7 +53,7 @@ bool FetchMenuConfig(int32_t region, int32_t productInfoID, const std::string& c
       FindEntryIgnoringCase(StagingFolder(), "sys", EntryKind::kFolder).value_or("sys");
   std::string target = PrepareStagedFile(StagingFolder(), {sys, code, "config.xml"});
   if (target.empty()) return false;
-  if (HttpGetToFile(address, target) && FirstLineMentionsEncoding(target)) return true;
+  if (HttpDownloadFile(address, target) && FirstLineMentionsEncoding(target)) return true;
   // The staged tree is copied onto the card even when this fails: a fragment or an error
   // page left here would replace the scanner's working configuration.
   ::unlink(target.c_str());
@@ -77,9 +77,9 @@ bool FetchCustomFiles(const std::string& serial, int32_t region) {
       all = false;
       continue;
     }
-    // The address is used as the server gives it. A transfer cut short leaves no fragment
-    // to be copied over the card's own copy of the file.
-    if (!HttpGetToFile(json::AsString(json::Member(data, key)), target)) {
+    // The address is used as the server gives it. A transfer cut short, or an error page in
+    // place of the file, leaves nothing to be copied over the card's own copy of the file.
+    if (!HttpDownloadFile(json::AsString(json::Member(data, key)), target)) {
       ::unlink(target.c_str());
       all = false;
     }

@@ -65,6 +65,15 @@ TEST_F(HttpGetTest, ErrorPagesAreStoredLikeAnyBody) {
   EXPECT_NE(ReadFile(target).find("404 Not Found"), std::string::npos);
 }
 
+// A file that goes onto the card as it comes must not be the server's error page.
+TEST_F(HttpGetTest, DownloadingAFileFailsOnAnErrorStatus) {
+  std::string target = out_ / "file";
+  EXPECT_FALSE(HttpDownloadFile(server_.url() + "/files/packages/none.bin", target));
+  EXPECT_NE(ReadFile(target).find("404 Not Found"), std::string::npos);  // stored all the same
+  ASSERT_TRUE(HttpDownloadFile(BigUrl(), target));
+  EXPECT_TRUE(ReadFile(target) == Big());
+}
+
 TEST_F(HttpGetTest, FailuresReportFalse) {
   struct Case {
     const char* fault;

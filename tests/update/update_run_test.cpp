@@ -199,6 +199,9 @@ TEST_F(UpdateRunTest, FailedConfigurationAndCustomFileFetchesLeaveTheCardsCopies
       {"files", "truncate", "[dealer]\nname=Old Motors\n"},
       // The configuration arrives whole but is none; the custom file arrives whole.
       {"getmenuconfig", "body:<menu/>", "[dealer]\nname=Example Motors\n"},
+      // Both addresses answer with the server's error page (404) instead of the file: the
+      // card keeps the copy the case before brought.
+      {"files", "html404", "[dealer]\nname=Example Motors\n"},
   };
   for (const Case& c : cases) {
     RecordingReporter reporter;
